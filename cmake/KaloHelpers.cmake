@@ -1,0 +1,35 @@
+# Shared helpers for the kalo libraries.
+
+# kalo_install_library(<target> <pc-description> <pc-requires>)
+# Installs a shared library into the KaloTargets export set and writes its .pc file.
+function(kalo_install_library target description requires)
+  set_target_properties(${target} PROPERTIES
+    VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR})
+  install(TARGETS ${target} EXPORT KaloTargets
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+    ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+    INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+  set(KALO_PC_NAME ${target})
+  set(KALO_PC_DESCRIPTION "${description}")
+  set(KALO_PC_REQUIRES "${requires}")
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/kalo.pc.in
+    ${CMAKE_CURRENT_BINARY_DIR}/${target}.pc @ONLY)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${target}.pc
+    DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+endfunction()
+
+# kalo_add_gtest(<name> SOURCES <files...> LIBS <targets...>)
+# One test executable, registered with ctest through gtest_discover_tests.
+function(kalo_add_gtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  if(NOT KALO_BUILD_TESTS OR NOT ARG_SOURCES)
+    return()
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE
+    KALO_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/testdata")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "KALO_TEST_DATA_DIR=${PROJECT_SOURCE_DIR}/testdata")
+endfunction()

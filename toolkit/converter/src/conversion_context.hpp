@@ -1,0 +1,49 @@
+#pragma once
+
+// Internal interface between the conversion driver and the constraint-to-joint
+// inference: the model map, the connected set and the process-wide tolerances.
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <boost/shared_ptr.hpp>
+
+#include <kalo_toolkit/assem_comp.hpp>
+#include <kalo_toolkit/kalot_types.h>
+
+namespace kalo_toolkit {
+
+class CadModel;
+class CadModelRef;
+class Constrain;
+class Joint;
+class ZoltBase;
+class ZoltModel;
+
+namespace detail {
+
+/// Tolerances the inference reads; the driver sets them for one conversion.
+struct Tolerances {
+  double linear = 1e-5;
+  double angular = 1e-5;
+  double third = 1e-12;
+};
+Tolerances& s_tolerances();
+/// Back to 1e-5, 1e-5, 1e-12.
+void s_resetTolerances();
+
+/// A placement: the references on the path from the top definition (outermost
+/// first). The empty key is the top definition itself. Keyed by placement, not
+/// by definition, so a definition placed several times keeps one entry each.
+using PlacementKey = std::vector<const CadModelRef*>;
+PlacementKey placementKey(const AssemComp& path);
+
+/// Placement -> the Body (rigid part) or Subsystem (top, flexible sub-assembly) made for it.
+using ModelMap = std::map<PlacementKey, boost::shared_ptr<ZoltBase>>;
+/// Objects that already have a joint (membership only; never iterated for output).
+using ConnectedSet = std::set<boost::shared_ptr<ZoltBase>>;
+
+}  // namespace detail
+}  // namespace kalo_toolkit
