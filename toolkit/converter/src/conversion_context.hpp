@@ -45,5 +45,31 @@ using ModelMap = std::map<PlacementKey, boost::shared_ptr<ZoltBase>>;
 /// Objects that already have a joint (membership only; never iterated for output).
 using ConnectedSet = std::set<boost::shared_ptr<ZoltBase>>;
 
+/// One constrained pair of parts: the constraints stated in one assembly
+/// between the same two parts, in the order they were met.
+class ConstrainToJoint;
+
+/// Groups the constraints of the whole assembly (descending only into flexible
+/// sub-assemblies with children) by pair of parts. The order is deterministic:
+/// it never depends on memory addresses. Parts are found through modelMap
+/// (subsystems yield their root body, created on demand with the default units).
+std::vector<boost::shared_ptr<ConstrainToJoint>> groupConstraints(const boost::shared_ptr<CadModel>& top,
+                                                                  ModelMap& modelMap);
+
+/// The placement of the assembly in which a pair's constraints are stated
+/// (its key in the model map: the driver adds the pair's joint to that subsystem).
+PlacementKey assemblyKey(const ConstrainToJoint& pair);
+/// The report blocks of a pair (empty unless the inference returned 4).
+const std::string& pairReport(const ConstrainToJoint& pair);
+
+struct InferenceResult {
+  boost::shared_ptr<Joint> joint;    // never empty
+  KalotError status = KALOT_SUCCESS; // 0, or 4 (welded, see the pair's report)
+};
+
+/// Builds the one joint of a pair and records base and follower in connected.
+InferenceResult inferJoint(ConstrainToJoint& pair, const boost::shared_ptr<ZoltModel>& model, ModelMap& modelMap,
+                           ConnectedSet& connected);
+
 }  // namespace detail
 }  // namespace kalo_toolkit
