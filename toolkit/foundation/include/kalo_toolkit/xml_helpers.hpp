@@ -7,8 +7,8 @@
 #include <xercesc/sax/ErrorHandler.hpp>
 #include <xercesc/util/XercesDefs.hpp>
 
-#include <kalo_toolkit/export.hpp>
 #include <kalo_toolkit/kalot_types.h>
+#include <kalo_toolkit/export.hpp>
 
 XERCES_CPP_NAMESPACE_BEGIN
 class DOMDocument;
@@ -32,7 +32,8 @@ KALO_TOOLKIT_API xercesc::DOMElement* createTextElement(xercesc::DOMDocument* do
 /// Elements named `name` anywhere below parent, in document order.
 KALO_TOOLKIT_API std::vector<xercesc::DOMElement*> findElements(const xercesc::DOMElement* parent,
                                                                 const std::string& name, bool firstOnly);
-KALO_TOOLKIT_API xercesc::DOMElement* findFirstElement(const xercesc::DOMElement* parent, const std::string& name);
+KALO_TOOLKIT_API xercesc::DOMElement* findFirstElement(const xercesc::DOMElement* parent,
+                                                       const std::string& name);
 /// Text of the first descendant `name`, one pair of surrounding quotes removed.
 KALO_TOOLKIT_API std::string getElementText(const xercesc::DOMElement* parent, const std::string& name);
 /// Removes one leading and one trailing double quote from a text of 2+ characters.
@@ -42,11 +43,16 @@ KALO_TOOLKIT_API std::string quote(const std::string& text);
 /// Writes the document (pretty printed when supported); false with a message on failure.
 KALO_TOOLKIT_API bool serializeDocument(xercesc::DOMDocument* doc, xercesc::XMLFormatTarget* target,
                                         std::string& message);
-KALO_TOOLKIT_API xercesc::DOMElement* writeMaterialProp(xercesc::DOMDocument* doc, const kalot_vis_mat_prop& prop);
+KALO_TOOLKIT_API xercesc::DOMElement* writeMaterialProp(xercesc::DOMDocument* doc,
+                                                        const kalot_vis_mat_prop& prop);
 /// New material read from the first MaterialProp below parent (caller owns it), or null.
 KALO_TOOLKIT_API kalot_vis_mat_prop* readMaterialProp(const xercesc::DOMElement* parent, ReadHelper& helper);
-/// Converts an XML library string to a byte string.
+/// Converts an XML library string to a UTF-8 byte string (null gives empty text;
+/// an unpaired surrogate becomes U+FFFD).
 KALO_TOOLKIT_API std::string toBytes(const XMLCh* text);
+/// Converts a UTF-8 byte string to the XML library's characters; malformed
+/// bytes become U+FFFD.
+KALO_TOOLKIT_API std::basic_string<XMLCh> toXMLString(const std::string& text);
 
 /// SAX error handler: warnings ignored, errors end the parse with a std::string exception.
 class KALO_TOOLKIT_API XMLErrorHandler : public xercesc::ErrorHandler {

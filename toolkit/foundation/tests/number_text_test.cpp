@@ -1,0 +1,313 @@
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <locale>
+#include <random>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <kalo_toolkit/number_text.hpp>
+
+using namespace kalo_toolkit::util;
+
+namespace {
+
+std::string viaStream(double v) {
+  std::ostringstream s;
+  s.imbue(std::locale::classic());
+  s.precision(6);
+  s << v;
+  return s.str();
+}
+
+std::string text(double v) {
+  std::string out;
+  EXPECT_TRUE(to_string(out, v));
+  return out;
+}
+
+std::string arrayText(std::vector<double> v) {
+  std::string out;
+  EXPECT_TRUE(to_string(out, v.data(), v.size()));
+  return out;
+}
+
+// Decimal comma and '.' digit groups: what a German desktop locale gives.
+struct CommaDecimal : std::numpunct<char> {
+  char do_decimal_point() const override { return ','; }
+  char do_thousands_sep() const override { return '.'; }
+  std::string do_grouping() const override { return "\3"; }
+};
+
+}  // namespace
+
+TEST(NumberTextWrite, SixSignificantDigitsInDefaultFormat) {
+  EXPECT_EQ(text(0.1 + 0.2), "0.3");
+  EXPECT_EQ(text(100000.0), "100000");
+  EXPECT_EQ(text(1000000.0), "1e+06");
+  EXPECT_EQ(text(1234567.0), "1.23457e+06");
+  EXPECT_EQ(text(-0.000012345678), "-1.23457e-05");
+  EXPECT_EQ(text(1e-20), "1e-20");
+  EXPECT_EQ(text(2.0), "2");
+  EXPECT_EQ(text(0.0001), "0.0001");
+  EXPECT_EQ(text(9.999995), "10");  // the double lies just above the tie
+  EXPECT_EQ(text(9.999994), "9.99999");
+  EXPECT_EQ(text(999999.5), "1e+06");
+  EXPECT_EQ(text(-0.0), "-0");
+}
+
+TEST(NumberTextWrite, NonFiniteValuesAreSpelledLikeTheStream) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  for (double v : {inf, -inf, nan, -nan}) EXPECT_EQ(text(v), viaStream(v));
+  EXPECT_EQ(text(-inf), "-inf");
+}
+
+// The writer formats with std::to_chars; it must give the stream's text for
+// every finite double.
+TEST(NumberTextWrite, SameTextAsClassicStreamOverManyValues) {
+  std::vector<double> values = {0.0,
+                                -0.0,
+                                1e-5,
+                                0.0001,
+                                0.00001,
+                                9.999995,
+                                9.9999949999,
+                                9.99999500001,
+                                999999.5,
+                                999999.4999,
+                                999999.0,
+                                1e+06,
+                                1e+05,
+                                123456.5,
+                                0.000123456,
+                                1.0000005,
+                                1.0000015,
+                                0.5,
+                                2.5e-5,
+                                std::numeric_limits<double>::min(),
+                                std::numeric_limits<double>::denorm_min(),
+                                std::numeric_limits<double>::max(),
+                                std::numeric_limits<double>::lowest(),
+                                std::numeric_limits<double>::epsilon()};
+  // Rounding boundaries at every decimal exponent: x.xxxxx5 and its neighbours.
+  for (int e = -30; e <= 30; ++e) {
+    const double b = 9.999995 * std::pow(10.0, e);
+    values.push_back(b);
+    values.push_back(std::nextafter(b, 0.0));
+    values.push_back(std::nextafter(b, 1e300));
+    const double p = std::pow(10.0, e);
+    values.push_back(p);
+    values.push_back(std::nextafter(p, 0.0));
+    values.push_back(1.234565 * p);
+  }
+  std::mt19937_64 rng(20240611);
+  std::uniform_real_distribution<double> mantissa(1.0, 10.0);
+  std::uniform_int_distribution<int> exponent(-320, 308);
+  for (int i = 0; i < 200000; ++i) {
+    const double v = mantissa(rng) * std::pow(10.0, exponent(rng));
+    values.push_back(i % 2 ? v : -v);
+  }
+  // Raw bit patterns cover subnormals and every binade.
+  for (int i = 0; i < 200000; ++i) {
+    const uint64_t bits = rng();
+    double v;
+    std::memcpy(&v, &bits, sizeof v);
+    if (std::isfinite(v)) values.push_back(v);
+  }
+  for (int i = 0; i < 1000; ++i) {
+    const uint64_t bits = rng() & ((uint64_t{1} << 52) - 1);  // subnormal
+    double v;
+    std::memcpy(&v, &bits, sizeof v);
+    values.push_back(v);
+  }
+  size_t mismatches = 0;
+  for (double v : values) {
+    if (text(v) != viaStream(v) && ++mismatches <= 5) {
+      ADD_FAILURE() << "value " << std::hexfloat << v << ": " << text(v) << " vs " << viaStream(v);
+    }
+  }
+  EXPECT_EQ(mismatches, 0u) << "of " << values.size() << " values";
+}
+
+TEST(NumberTextWrite, Integers) {
+  std::string out;
+  ASSERT_TRUE(to_string(out, 0));
+  EXPECT_EQ(out, "0");
+  ASSERT_TRUE(to_string(out, -42));
+  EXPECT_EQ(out, "-42");
+  ASSERT_TRUE(to_string(out, std::numeric_limits<int>::min()));
+  EXPECT_EQ(out, "-2147483648");
+  ASSERT_TRUE(to_string(out, 1234567));
+  EXPECT_EQ(out, "1234567");
+}
+
+TEST(NumberTextWrite, ArraysAreCleanedRelativeToTheLargestValue) {
+  EXPECT_EQ(arrayText({1e-13, 1, 0}), "0,1,0");
+  EXPECT_EQ(arrayText({1e-13, 1e-13}), "1e-13,1e-13");
+  EXPECT_EQ(arrayText({1e-30, 1e-20}), "0,1e-20");
+  EXPECT_EQ(arrayText({-1e-13, -1}), "0,-1");
+  EXPECT_EQ(arrayText({0.5}), "0.5");
+  EXPECT_EQ(arrayText({}), "");
+  // Single values are never cleaned.
+  EXPECT_EQ(text(1e-30), "1e-30");
+  // The caller's array is left as it was.
+  double v[2] = {1e-13, 1};
+  std::string out;
+  ASSERT_TRUE(to_string(out, v, 2));
+  EXPECT_EQ(v[0], 1e-13);
+}
+
+TEST(NumberTextWrite, ZeroOutSmallValsUsesStrictComparison) {
+  double v[4] = {1e-12, 9.99e-13, -5.0, 1e300};
+  s_zeroOutSmallVals(v, 4, 1e-12);  // limit 1e300 * 1e-12 = 1e288
+  EXPECT_EQ(v[0], 0.0);
+  EXPECT_EQ(v[3], 1e300);
+  double w[3] = {1.0, 1e-12, 0.999e-12};
+  s_zeroOutSmallVals(w, 3, 1e-12);  // limit exactly 1e-12: equal stays
+  EXPECT_EQ(w[1], 1e-12);
+  EXPECT_EQ(w[2], 0.0);
+  s_zeroOutSmallVals(nullptr, 0, 1e-12);
+}
+
+TEST(NumberTextWrite, MatrixTextIsRowByRowFromColumnStorage) {
+  std::string out;
+  const double m2[4] = {1, 2, 3, 4};
+  ASSERT_TRUE(to_string(out, m2, 2, 2));
+  EXPECT_EQ(out, "[1,3;2,4]");
+  const double id[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+  ASSERT_TRUE(to_string(out, id, 3, 3));
+  EXPECT_EQ(out, "[1,0,0;0,1,0;0,0,1]");
+  const double m23[6] = {1, 4, 2, 5, 3e-14, 6};  // 2 rows, 3 columns
+  ASSERT_TRUE(to_string(out, m23, 2, 3));
+  EXPECT_EQ(out, "[1,2,0;4,5,6]");
+}
+
+TEST(NumberTextWrite, MissingArrayFailsAndKeepsOutput) {
+  std::string out = "old";
+  EXPECT_FALSE(to_string(out, static_cast<const double*>(nullptr), 3));
+  EXPECT_FALSE(to_string(out, nullptr, 2, 2));
+  EXPECT_EQ(out, "old");
+}
+
+TEST(NumberTextRead, OneDouble) {
+  double v = -1;
+  ASSERT_TRUE(from_string(v, "1.5abc"));
+  EXPECT_EQ(v, 1.5);
+  ASSERT_TRUE(from_string(v, " \t\n-2.25e3"));
+  EXPECT_EQ(v, -2250.0);
+  ASSERT_TRUE(from_string(v, "1e-310"));  // subnormal
+  EXPECT_EQ(v, 1e-310);
+  v = 7;
+  EXPECT_FALSE(from_string(v, "abc"));
+  EXPECT_FALSE(from_string(v, ""));
+  EXPECT_FALSE(from_string(v, "1e400"));  // out of range
+  EXPECT_FALSE(from_string(v, "1.5e"));   // incomplete exponent
+  EXPECT_EQ(v, 7);
+}
+
+TEST(NumberTextRead, OneIntKeepsLow32Bits) {
+  int v = 5;
+  ASSERT_TRUE(from_string(v, "12abc"));
+  EXPECT_EQ(v, 12);
+  ASSERT_TRUE(from_string(v, "-7"));
+  EXPECT_EQ(v, -7);
+  ASSERT_TRUE(from_string(v, "4294967297"));  // 2^32 + 1
+  EXPECT_EQ(v, 1);
+  ASSERT_TRUE(from_string(v, "2147483648"));
+  EXPECT_EQ(v, std::numeric_limits<int>::min());
+  v = 5;
+  EXPECT_FALSE(from_string(v, "abc"));
+  EXPECT_FALSE(from_string(v, "99999999999999999999"));  // beyond 64 bits
+  EXPECT_EQ(v, 5);
+}
+
+TEST(NumberTextRead, WriteThenReadKeepsSixDigits) {
+  for (double x : {0.1, -3.75, 1234567.0, 1e-20, 6.02214076e23}) {
+    std::string t;
+    ASSERT_TRUE(to_string(t, x));
+    double back = 0;
+    ASSERT_TRUE(from_string(back, t));
+    EXPECT_NEAR(back, x, std::fabs(x) * 5e-6);
+  }
+}
+
+TEST(CommaReader, ReadsSeparatedValues) {
+  double v[3] = {0, 0, 0};
+  ASSERT_TRUE(from_string(v, 3, "1,2,3"));
+  EXPECT_EQ(v[0], 1);
+  EXPECT_EQ(v[1], 2);
+  EXPECT_EQ(v[2], 3);
+  ASSERT_TRUE(from_string(v, 3, "4, 5, 6"));  // blanks after commas are skipped
+  EXPECT_EQ(v[0], 4);
+  EXPECT_EQ(v[1], 5);
+  EXPECT_EQ(v[2], 6);
+  ASSERT_TRUE(from_string(v, 3, "1,2,3,4"));  // the rest ends up in the last read
+  EXPECT_EQ(v[2], 3);
+  double one = 0;
+  ASSERT_TRUE(from_string(&one, 1, "8,9"));
+  EXPECT_EQ(one, 8);
+}
+
+TEST(CommaReader, RejectsMissingOrMisplacedCommas) {
+  double v[3] = {0, 0, 0};
+  EXPECT_FALSE(from_string(v, 3, "1,2"));
+  EXPECT_FALSE(from_string(v, 3, ",1,2"));
+  EXPECT_FALSE(from_string(v, 3, "1,2,"));
+  EXPECT_FALSE(from_string(v, 3, "1,,2"));
+  EXPECT_FALSE(from_string(v, 3, ""));
+}
+
+TEST(CommaReader, ValuesBeforeAFailureStayStored) {
+  double v[3] = {-1, -1, -1};
+  EXPECT_FALSE(from_string(v, 3, "7,x,9"));
+  EXPECT_EQ(v[0], 7);
+  EXPECT_EQ(v[1], -1);
+  EXPECT_EQ(v[2], -1);
+  EXPECT_FALSE(from_string(v, 3, "5,6,"));  // trailing comma
+  EXPECT_EQ(v[0], 5);
+  EXPECT_EQ(v[1], -1);
+}
+
+TEST(CommaReader, NoTargetFails) {
+  double v = 3;
+  EXPECT_FALSE(from_string(&v, 0, "1"));
+  EXPECT_FALSE(from_string(static_cast<double*>(nullptr), 2, "1,2"));
+  EXPECT_EQ(v, 3);
+}
+
+// A host process may set a global locale with a decimal comma; the file texts
+// must not change with it, also for streams first used after the change.
+TEST(NumberTextLocale, GlobalCommaLocaleChangesNothing) {
+  const std::locale previous = std::locale::global(std::locale(std::locale::classic(), new CommaDecimal));
+  {
+    std::ostringstream probe;
+    probe << 1234.5;
+    EXPECT_EQ(probe.str(), "1.234,5");  // the locale is really in effect
+  }
+  auto check = [] {
+    EXPECT_EQ(text(1234.5), "1234.5");
+    EXPECT_EQ(arrayText({1.5, 2.25}), "1.5,2.25");
+    std::string out;
+    EXPECT_TRUE(to_string(out, 1234567));
+    EXPECT_EQ(out, "1234567");
+    double d = 0;
+    EXPECT_TRUE(from_string(d, "1.234,5"));
+    EXPECT_EQ(d, 1.234);
+    double v[2] = {0, 0};
+    EXPECT_TRUE(from_string(v, 2, "1.5,2.5"));
+    EXPECT_EQ(v[0], 1.5);
+    EXPECT_EQ(v[1], 2.5);
+    int i = 0;
+    EXPECT_TRUE(from_string(i, "1.234"));
+    EXPECT_EQ(i, 1);
+  };
+  check();
+  std::thread fresh(check);  // its reader stream is created under the comma locale
+  fresh.join();
+  std::locale::global(previous);
+}
