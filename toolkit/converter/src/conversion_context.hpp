@@ -61,6 +61,9 @@ std::vector<boost::shared_ptr<ConstrainToJoint>> groupConstraints(const boost::s
 PlacementKey assemblyKey(const ConstrainToJoint& pair);
 /// The report blocks of a pair (empty unless the inference returned 4).
 const std::string& pairReport(const ConstrainToJoint& pair);
+/// The names of a pair's constraints, in the order they were met (for the
+/// machine-readable conversion report).
+std::vector<std::string> pairConstraintNames(const ConstrainToJoint& pair);
 
 struct InferenceResult {
   boost::shared_ptr<Joint> joint;    // never empty

@@ -1,15 +1,17 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include <boost/shared_ptr.hpp>
 
-#include <kalo_toolkit/export.hpp>
 #include <kalo_toolkit/kalot_types.h>
+#include <kalo_toolkit/export.hpp>
 
 namespace kalo_toolkit {
 
 class CadModel;
+class Joint;
 class ZoltModel;
 
 /// Converts one CAD assembly into a multibody model and writes it as a
@@ -17,6 +19,14 @@ class ZoltModel;
 /// reach the inference through process-wide values for one conversion.
 class KALO_TOOLKIT_API Cad2Zolt {
  public:
+  /// What the last conversion did with one constrained pair of parts, in processing order.
+  struct PairRecord {
+    std::vector<std::string> constraintNames;  ///< the pair's constraints, in the order they were met
+    boost::shared_ptr<Joint> joint;            ///< the joint made (a weld when status is 4)
+    KalotError status = KALOT_SUCCESS;         ///< 0, or 4 when the pair was welded
+    std::string report;                        ///< the pair's report blocks (empty unless status is 4)
+  };
+
   Cad2Zolt(const boost::shared_ptr<CadModel>& cadModel, const std::string& createdUsing,
            const std::string& createdFrom, const std::string& createdOn, const std::string& createdBy,
            const std::string& modelName);
@@ -34,6 +44,8 @@ class KALO_TOOLKIT_API Cad2Zolt {
   double getLinearTolerance() const { return linearTolerance; }
   double getAngularTolerance() const { return angularTolerance; }
   double getThirdTolerance() const { return thirdTolerance; }
+  /// One record per constrained pair of the last conversion (empty before it).
+  const std::vector<PairRecord>& getPairRecords() const { return pairRecords; }
 
  private:
   boost::shared_ptr<CadModel> cadModel;
@@ -47,6 +59,7 @@ class KALO_TOOLKIT_API Cad2Zolt {
   double angularTolerance;
   double thirdTolerance;
   std::string conversionMessage;
+  std::vector<PairRecord> pairRecords;
 };
 
 }  // namespace kalo_toolkit
