@@ -37,7 +37,8 @@ class KALO_TOOLKIT_API AssemComp {
   /// Maps a point (or a vector, without translations) from the innermost part into the top.
   void transformToAssemCS(const double in[3], double out[3], bool isVector) const;
 
-  /// Depth-first, pre-order search by path text ("A/B"); first match wins. Caller owns the result; null if absent.
+  /// Depth-first, pre-order search by path text ("A/B"); first match wins. Caller owns the result; null if
+  /// absent.
   static AssemComp* createAssemComp(const std::string& path, const boost::shared_ptr<CadModel>& top);
 
   std::vector<boost::shared_ptr<CadModelRef>> cadModelRefs;

@@ -5,10 +5,16 @@
 #include <vector>
 
 #include <boost/shared_ptr.hpp>
+#include <xercesc/util/XercesDefs.hpp>
 
+#include <kalo_toolkit/kalot_types.h>
 #include <kalo_toolkit/cad_base.hpp>
 #include <kalo_toolkit/export.hpp>
-#include <kalo_toolkit/kalot_types.h>
+
+XERCES_CPP_NAMESPACE_BEGIN
+class DOMDocument;
+class DOMElement;
+XERCES_CPP_NAMESPACE_END
 
 namespace kalo_toolkit {
 
@@ -65,6 +71,17 @@ class KALO_TOOLKIT_API CadModel : public CadBase {
   static boost::shared_ptr<CadModel> readFromXML(KalotError* error, const std::string& fileName);
   /// Reads a CAD XML file written by writeToXML back into a model (empty pointer and 3 on failure).
   static boost::shared_ptr<CadModel> readContentFromXML(KalotError* error, const std::string& fileName);
+
+  /// New CadModel element for this definition, its placed children (in full) and constraints; the caller
+  /// appends it. Throws std::runtime_error for a cyclic or too deeply nested model or a child without a
+  /// definition.
+  xercesc::DOMElement* writeToXMLElement(xercesc::DOMDocument* doc) const;
+  /// Element reader of the version-checking file reader: element contents are not read back (always empty).
+  static boost::shared_ptr<CadModel> readFromXMLElement(const xercesc::DOMElement* element,
+                                                        ReadHelper& helper);
+
+  /// Deepest nesting of definitions that the CAD XML writer and content reader accept.
+  static constexpr size_t s_maxNestingDepth = 1000;
 
   std::vector<boost::shared_ptr<CadModelRef>> cadmodels;
   std::vector<boost::shared_ptr<Constrain>> constrains;

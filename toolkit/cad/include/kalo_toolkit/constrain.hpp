@@ -3,12 +3,22 @@
 #include <memory>
 #include <string>
 
+#include <boost/shared_ptr.hpp>
+#include <xercesc/util/XercesDefs.hpp>
+
+#include <kalo_toolkit/kalot_types.h>
 #include <kalo_toolkit/assem_comp.hpp>
 #include <kalo_toolkit/cad_base.hpp>
 #include <kalo_toolkit/export.hpp>
-#include <kalo_toolkit/kalot_types.h>
+
+XERCES_CPP_NAMESPACE_BEGIN
+class DOMDocument;
+class DOMElement;
+XERCES_CPP_NAMESPACE_END
 
 namespace kalo_toolkit {
+
+class ReadHelper;
 
 /// A mating constraint between two components; locations and axes are in the
 /// coordinates of the innermost part of their side.
@@ -37,6 +47,12 @@ class KALO_TOOLKIT_API Constrain : public CadBase {
   void getBody1AxisInAssemCS(double out[3]) const;
   void getBody2LocationInAssemCS(double out[3]) const;
   void getBody2AxisInAssemCS(double out[3]) const;
+
+  /// New Constrain element; components are written as their path text. The caller appends it.
+  xercesc::DOMElement* writeToXMLElement(xercesc::DOMDocument* doc) const;
+  /// Element reader of the version-checking file reader: always empty.
+  static boost::shared_ptr<Constrain> readFromXMLElement(const xercesc::DOMElement* element,
+                                                         ReadHelper& helper);
 
   KalotConstrainType type;
   std::unique_ptr<AssemComp> comp1;

@@ -1,0 +1,58 @@
+#include <kalo_toolkit/cad_model.hpp>
+
+#include <algorithm>
+
+#include <kalo_toolkit/cad_cs.hpp>
+#include <kalo_toolkit/cad_joint.hpp>
+#include <kalo_toolkit/cad_model_ref.hpp>
+#include <kalo_toolkit/constrain.hpp>
+
+namespace kalo_toolkit {
+
+namespace {
+
+template <typename T>
+boost::shared_ptr<T> elementAt(const std::vector<boost::shared_ptr<T>>& list, size_t i) {
+  return i < list.size() ? list[i] : boost::shared_ptr<T>();
+}
+
+}  // namespace
+
+CadModel::CadModel(const std::string& name, double mass, const double* inertia, const double* cg,
+                   double volume, double surfaceArea, const std::string& geometryFileName,
+                   const kalot_vis_mat_prop* material)
+    : CadBase(name, std::string()),
+      mass(mass),
+      inertia{0, 0, 0, 0, 0, 0},
+      cg{0, 0, 0},
+      volume(volume),
+      surfaceArea(surfaceArea),
+      geometryFileName(geometryFileName) {
+  if (inertia != nullptr) std::copy(inertia, inertia + 6, this->inertia);
+  if (cg != nullptr) std::copy(cg, cg + 3, this->cg);
+  setMatProp(material);
+}
+
+CadModel::~CadModel() = default;
+
+void CadModel::addCadModelRef(const boost::shared_ptr<CadModelRef>& ref) {
+  const auto sameName =
+      std::count_if(cadmodels.begin(), cadmodels.end(), [&](const auto& r) { return r->name == ref->name; });
+  ref->instanceIndex = static_cast<uint64_t>(sameName);
+  cadmodels.push_back(ref);
+}
+
+boost::shared_ptr<CadModelRef> CadModel::getChildModelAt(size_t i) { return elementAt(cadmodels, i); }
+boost::shared_ptr<const CadModelRef> CadModel::getChildModelAt(size_t i) const {
+  return elementAt(cadmodels, i);
+}
+boost::shared_ptr<Constrain> CadModel::getConstrainAt(size_t i) const { return elementAt(constrains, i); }
+boost::shared_ptr<CadJoint> CadModel::getCadJointAt(size_t i) const { return elementAt(cadJoints, i); }
+boost::shared_ptr<CadCS> CadModel::getCSAt(size_t i) { return elementAt(coordinateSystems, i); }
+boost::shared_ptr<const CadCS> CadModel::getCSAt(size_t i) const { return elementAt(coordinateSystems, i); }
+
+void CadModel::setMatProp(const kalot_vis_mat_prop* p) {
+  matProp.reset(p != nullptr ? new kalot_vis_mat_prop(*p) : nullptr);
+}
+
+}  // namespace kalo_toolkit
