@@ -6,6 +6,10 @@
 
 #include <boost/shared_ptr.hpp>
 
+namespace kalo_toolkit {
+class Cad2Zolt;
+}  // namespace kalo_toolkit
+
 namespace kalo_api {
 
 enum class HandleKind { CadModel, CadModelRef, CadCS, AssemComp, Constrain, Cad2Zolt };
@@ -17,6 +21,11 @@ struct HandleBox {
 
 template <typename T>
 struct KindOf;
+
+template <>
+struct KindOf<kalo_toolkit::Cad2Zolt> {
+  static constexpr HandleKind value = HandleKind::Cad2Zolt;
+};
 
 /// Creates a new box holding a share of obj (which may be empty).
 template <typename T>
