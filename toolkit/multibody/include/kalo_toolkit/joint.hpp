@@ -30,22 +30,24 @@ class KALO_TOOLKIT_API Joint : public ZoltBase {
   /// places the two connection frames, names the joint base--follower. Throws
   /// std::invalid_argument when base or follower is neither a Body nor a Ground.
   Joint(const boost::shared_ptr<ZoltModel>& model, const boost::shared_ptr<ZoltBase>& base,
-        const boost::shared_ptr<ZoltBase>& follower, const double* basePosition, const double* followerPosition,
-        KalotLengthUnit unit, std::string nodeID);
+        const boost::shared_ptr<ZoltBase>& follower, const double* basePosition,
+        const double* followerPosition, KalotLengthUnit unit, std::string nodeID);
   ~Joint() override;
 
   /// A weld: both frames at one point, one "weld" primitive, type 7.
   static std::unique_ptr<Joint> zoltCreateWeldJoint(const boost::shared_ptr<ZoltModel>& model,
                                                     const boost::shared_ptr<ZoltBase>& base,
                                                     const boost::shared_ptr<ZoltBase>& follower,
-                                                    const double* basePosition, const double* followerPosition,
-                                                    KalotLengthUnit unit, std::string nodeID);
+                                                    const double* basePosition,
+                                                    const double* followerPosition, KalotLengthUnit unit,
+                                                    std::string nodeID);
   /// Three prismatics along x, y, z and one spherical primitive.
   static std::unique_ptr<Joint> zoltCreateSixDOFJoint(const boost::shared_ptr<ZoltModel>& model,
                                                       const boost::shared_ptr<ZoltBase>& base,
                                                       const boost::shared_ptr<ZoltBase>& follower,
-                                                      const double* basePosition, const double* followerPosition,
-                                                      KalotLengthUnit unit, std::string nodeID);
+                                                      const double* basePosition,
+                                                      const double* followerPosition, KalotLengthUnit unit,
+                                                      std::string nodeID);
   /// Two primitives chosen by the connector selector; the type becomes 2.
   void addMassLessConnectorPrims(KalotJointType connector, const double* axis1, const std::string& refFrame1,
                                  const double* axis2, const std::string& refFrame2);
@@ -67,6 +69,12 @@ class KALO_TOOLKIT_API Joint : public ZoltBase {
   /// Element named by the type text. Throws std::runtime_error when a side has no frame.
   xercesc::DOMElement* writeToXMLElement(xercesc::DOMDocument* doc) const;
   static boost::shared_ptr<Joint> readFromXMLElement(const xercesc::DOMElement* element, ReadHelper& helper);
+  /// JointSide element around the reference's Frame element. Throws std::runtime_error without a frame.
+  static xercesc::DOMElement* writeJointSideToXMLElement(xercesc::DOMDocument* doc, const FrameRef* side);
+  /// Reads the JointSide below `sideParent` (a base or follower element) into a reference
+  /// whose frame is resolved after the whole model is read.
+  static boost::shared_ptr<FrameRef> readJointSideFromXMLElement(const xercesc::DOMElement* sideParent,
+                                                                 ReadHelper& helper);
 
  private:
   boost::shared_ptr<FrameRef> baseFrame;
