@@ -5,11 +5,6 @@
 
 XERCES_CPP_NAMESPACE_USE
 
-// The searches walk the subtree in document order showing elements only, as a
-// DOM tree walker with entity references expanded would. They walk it with an
-// explicit loop: the library's tree walker recurses once per run of skipped
-// sibling nodes, so a file with a long run of comments or processing
-// instructions could overflow the stack.
 namespace kalo_toolkit::util {
 
 namespace {
@@ -25,7 +20,9 @@ DOMNode* nextInSubtree(DOMNode* node, const DOMNode* root) {
 }
 
 // DOM text content of one node: its own value for character data, comments and
-// processing instructions, else the text and CDATA below it.
+// processing instructions, else the text and CDATA below it. Walked with a loop
+// rather than the library's getTextContent, which recurses once per nesting
+// level: a deeply nested element in a hostile file overflows the stack there.
 std::basic_string<XMLCh> textContent(DOMNode* node) {
   const DOMNode::NodeType type = node->getNodeType();
   if (type == DOMNode::TEXT_NODE || type == DOMNode::CDATA_SECTION_NODE || type == DOMNode::COMMENT_NODE ||
@@ -54,15 +51,25 @@ DOMElement* createTextElement(DOMDocument* doc, const std::string& name, const s
 std::vector<DOMElement*> findElements(const DOMElement* parent, const std::string& name, bool firstOnly) {
   std::vector<DOMElement*> found;
   if (parent == nullptr) return found;
+  auto* root = const_cast<DOMElement*>(parent);
+  DOMDocument* doc = root->getOwnerDocument();
+  if (doc == nullptr) return found;
   const std::basic_string<XMLCh> wanted = toXMLString(name);
-  for (DOMNode* n = parent->getFirstChild(); n != nullptr; n = nextInSubtree(n, parent)) {
-    if (n->getNodeType() != DOMNode::ELEMENT_NODE) continue;
-    auto* element = static_cast<DOMElement*>(n);
-    if (XMLString::equals(element->getTagName(), wanted.c_str())) {
-      found.push_back(element);
-      if (firstOnly) break;
+  // Document order, elements only, entity references expanded.
+  DOMTreeWalker* walker = doc->createTreeWalker(root, DOMNodeFilter::SHOW_ELEMENT, nullptr, true);
+  try {
+    for (DOMNode* n = walker->nextNode(); n != nullptr; n = walker->nextNode()) {
+      auto* element = static_cast<DOMElement*>(n);
+      if (XMLString::equals(element->getTagName(), wanted.c_str())) {
+        found.push_back(element);
+        if (firstOnly) break;
+      }
     }
+  } catch (...) {
+    walker->release();
+    throw;
   }
+  walker->release();
   return found;
 }
 
