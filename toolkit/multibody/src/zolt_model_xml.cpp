@@ -49,7 +49,10 @@ boost::shared_ptr<ZoltModel> ZoltModel::readFromXMLElement(const DOMElement* roo
     modelName = mbxml::childText(root, "name");
     const DOMElement* topElement = mbxml::firstChild(root, "VelmoraMultibody");
     if (topElement == nullptr) topElement = mbxml::firstChild(root, "Corvane");
-    if (topElement != nullptr) top = Subsystem::readFromXMLElement(topElement, helper);
+    if (topElement != nullptr) {
+      top = Subsystem::readFromXMLElement(topElement, helper);
+      modelNodeID = top->getNodeID();
+    }
   } else {
     modelName = mbxml::childText(root, "modelName");
     modelNodeID = mbxml::childText(root, "nodeID");
@@ -60,7 +63,9 @@ boost::shared_ptr<ZoltModel> ZoltModel::readFromXMLElement(const DOMElement* roo
 
   boost::shared_ptr<ZoltModel> model(new ZoltModel(using_, from, on, by, modelName, top));
   top->setParent(model);
-  if (!currentLayout) model->setNodeID(modelNodeID);
+  // The writer puts the model's node ID beside the top subsystem's content;
+  // taking it back keeps a read model writing the same file.
+  model->setNodeID(modelNodeID);
   return model;
 }
 
