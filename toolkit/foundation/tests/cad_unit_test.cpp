@@ -6,69 +6,52 @@ using kalo_toolkit::CadUnit;
 
 namespace {
 
-struct Expected {
+// Per mass unit: the inertia unit and the factor for each length unit
+// m, cm, mm, km, in, ft, mi, yd.
+struct Row {
   KalotMassUnit mass;
-  KalotLengthUnit length;
-  int inertia;
-  double factor;
+  int inertia[8];
+  double factor[8];
 };
+
+const double kFt2[8] = {10.7639104, 0.00107639104, 1.07639104e-5, 10763910.4, 1, 1, 27878400, 9};
 
 }  // namespace
 
 // Every mass and length pair of the derivation, with the factor that turns an
 // inertia in mass * length^2 into the derived inertia unit.
 TEST(CadUnit, InertiaFactorTable) {
-  const KalotMassUnit kg = KALOT_MASS_KG, g = KALOT_MASS_G, mg = KALOT_MASS_MG, lbm = KALOT_MASS_LBM,
-                      oz = KALOT_MASS_OZ, slug = KALOT_MASS_SLUG;
-  const KalotLengthUnit m = KALOT_LENGTH_M, cm = KALOT_LENGTH_CM, mm = KALOT_LENGTH_MM, km = KALOT_LENGTH_KM,
-                        in = KALOT_LENGTH_IN, ft = KALOT_LENGTH_FT, mi = KALOT_LENGTH_MI,
-                        yd = KALOT_LENGTH_YD;
-  const Expected table[] = {
-      {kg, m, 1, 1.0},
-      {kg, cm, 1, 0.0001},
-      {kg, mm, 1, 1e-6},
-      {kg, km, 1, 1e6},
-      {kg, in, 1, 0.00064516},
-      {kg, ft, 1, 0.09290304},
-      {kg, mi, 1, 2589988.11},
-      {kg, yd, 1, 0.83612736},
-      {g, m, 0, 10000},
-      {g, cm, 0, 1},
-      {g, mm, 0, 0.01},
-      {g, km, 0, 1e10},
-      {g, in, 0, 6.4516},
-      {g, ft, 0, 929.0304},
-      {g, mi, 0, 25899881100.0},
-      {g, yd, 0, 8361.2736},
-      {mg, m, 0, 10},
-      {mg, cm, 0, 0.001},
-      {mg, mm, 0, 0.00001},
-      {mg, yd, 0, 8.3612736},
-      {lbm, m, 5, 10.7639104},
-      {lbm, cm, 5, 0.00107639104},
-      {lbm, mm, 5, 1.07639104e-5},
-      {lbm, km, 5, 10763910.4},
-      {lbm, in, 4, 1},
-      {lbm, ft, 5, 1},
-      {lbm, mi, 5, 27878400},
-      {lbm, yd, 5, 9},
-      {oz, in, 4, 0.0625},
-      {oz, ft, 5, 0.0625},
-      {oz, m, 5, 0.0625 * 10.7639104},
-      {oz, yd, 5, 0.5625},
-      {slug, in, 2, 1},
-      {slug, ft, 3, 1},
-      {slug, m, 3, 10.7639104},
-      {slug, mi, 3, 27878400},
+  const Row rows[] = {
+      {KALOT_MASS_KG,
+       {1, 1, 1, 1, 1, 1, 1, 1},
+       {1, 0.0001, 1e-6, 1e6, 0.00064516, 0.09290304, 2589988.11, 0.83612736}},
+      {KALOT_MASS_G,
+       {0, 0, 0, 0, 0, 0, 0, 0},
+       {10000, 1, 0.01, 1e10, 6.4516, 929.0304, 25899881100.0, 8361.2736}},
+      {KALOT_MASS_MG,
+       {0, 0, 0, 0, 0, 0, 0, 0},
+       {10, 0.001, 1e-5, 1e7, 0.0064516, 0.9290304, 25899881.1, 8.3612736}},
+      {KALOT_MASS_LBM, {5, 5, 5, 5, 4, 5, 5, 5}, {}},
+      {KALOT_MASS_OZ, {5, 5, 5, 5, 4, 5, 5, 5}, {}},
+      {KALOT_MASS_SLUG, {3, 3, 3, 3, 2, 3, 3, 3}, {}},
   };
-  for (const Expected& e : table) {
-    const CadUnit u(e.mass, e.length);
-    SCOPED_TRACE(testing::Message() << "mass " << e.mass << " length " << e.length);
-    EXPECT_EQ(u.inertiaUnit, e.inertia);
-    EXPECT_DOUBLE_EQ(u.inertiaFactor, e.factor);
-    EXPECT_EQ(u.sAreaUnit, static_cast<int>(e.length));
-    EXPECT_EQ(u.volUnit, static_cast<int>(e.length));
+  for (const Row& row : rows) {
+    for (int l = 0; l < 8; ++l) {
+      const CadUnit u(row.mass, static_cast<KalotLengthUnit>(l));
+      SCOPED_TRACE(testing::Message() << "mass " << row.mass << " length " << l);
+      double factor = row.factor[l];
+      if (row.mass >= KALOT_MASS_LBM) factor = (row.mass == KALOT_MASS_OZ ? 0.0625 : 1.0) * kFt2[l];
+      EXPECT_EQ(u.inertiaUnit, row.inertia[l]);
+      EXPECT_DOUBLE_EQ(u.inertiaFactor, factor);
+      EXPECT_EQ(u.sAreaUnit, l);
+      EXPECT_EQ(u.volUnit, l);
+    }
   }
+  // The cases called out for the derivation.
+  EXPECT_DOUBLE_EQ(CadUnit(KALOT_MASS_MG, KALOT_LENGTH_MM).inertiaFactor, 0.00001);
+  EXPECT_EQ(CadUnit(KALOT_MASS_OZ, KALOT_LENGTH_IN).inertiaFactor, 0.0625);
+  EXPECT_EQ(CadUnit(KALOT_MASS_SLUG, KALOT_LENGTH_IN).inertiaFactor, 1.0);
+  EXPECT_EQ(CadUnit(KALOT_MASS_LBM, KALOT_LENGTH_YD).inertiaFactor, 9.0);
 }
 
 TEST(CadUnit, UnknownMassOrLength) {
