@@ -132,14 +132,14 @@ bool from_string(int& v, const std::string& text) {
 bool from_string(double* v, size_t n, const std::string& text) {
   // Nothing to read into: the last value would be v[-1].
   if (v == nullptr || n == 0) return false;
-  std::string rest = text;
+  size_t start = 0;  // the remaining text begins here
   for (size_t i = 0; i + 1 < n; ++i) {
-    const size_t comma = rest.find(',');
-    if (comma == std::string::npos || comma == 0 || comma + 1 == rest.size()) return false;
-    if (!from_string(v[i], rest.substr(0, comma))) return false;
-    rest.erase(0, comma + 1);
+    const size_t comma = text.find(',', start);
+    if (comma == std::string::npos || comma == start || comma + 1 == text.size()) return false;
+    if (!from_string(v[i], text.substr(start, comma - start))) return false;
+    start = comma + 1;
   }
-  return from_string(v[n - 1], rest);
+  return from_string(v[n - 1], text.substr(start));
 }
 
 }  // namespace kalo_toolkit::util
