@@ -1,7 +1,7 @@
 #pragma once
 
-#include <kalo_toolkit/export.hpp>
 #include <kalo_toolkit/kalot_types.h>
+#include <kalo_toolkit/export.hpp>
 
 namespace kalo_toolkit {
 

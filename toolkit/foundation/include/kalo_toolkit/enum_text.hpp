@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include <kalo_toolkit/export.hpp>
 #include <kalo_toolkit/kalot_types.h>
+#include <kalo_toolkit/export.hpp>
 
 // Two-way text forms of the enumerations. Matching is exact (case-sensitive,
 // no trimming). Unknown text gives -1, or 0 for joint and primitive types;
