@@ -33,7 +33,25 @@ CadModel::CadModel(const std::string& name, double mass, const double* inertia, 
   setMatProp(material);
 }
 
-CadModel::~CadModel() = default;
+// Releasing the top of a deep tree would otherwise destroy one definition inside the destructor of
+// the one above it, one stack frame pair per level. Definitions held only through references held only
+// by their parent are taken out first and released one at a time from a work list instead.
+CadModel::~CadModel() {
+  std::vector<boost::shared_ptr<CadModel>> pending;
+  auto takeSoleChildren = [&pending](CadModel& model) {
+    for (const auto& ref : model.cadmodels) {
+      if (ref && ref.use_count() == 1 && ref->cadModel && ref->cadModel.use_count() == 1) {
+        pending.push_back(std::move(ref->cadModel));
+      }
+    }
+  };
+  takeSoleChildren(*this);
+  while (!pending.empty()) {
+    boost::shared_ptr<CadModel> model = std::move(pending.back());
+    pending.pop_back();
+    takeSoleChildren(*model);
+  }
+}
 
 void CadModel::addCadModelRef(const boost::shared_ptr<CadModelRef>& ref) {
   const auto sameName =

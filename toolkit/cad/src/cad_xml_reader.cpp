@@ -194,12 +194,14 @@ boost::shared_ptr<Constrain> Constrain::readFromXMLElement(const DOMElement*, Re
 
 namespace detail {
 
-boost::shared_ptr<CadModel> readCadXmlFile(const std::string& fileName, CadReadMode mode,
-                                           std::string& message) {
+namespace {
+
+// Runs inside an initialised XML library; every exception is caught here, so that no exception object
+// of the library outlives its termination.
+boost::shared_ptr<CadModel> parseAndRead(const std::string& fileName, CadReadMode mode,
+                                         std::string& message) {
   boost::shared_ptr<CadModel> result;
   try {
-    util::s_initUnicodeOnce();
-    XmlPlatformSession session;
     HardenedDOMParser parser;
     // A local file input: the name is never taken for a URL. No fixed-size buffer limits its length.
     const LocalFileInputSource source(util::toXMLString(fileName).c_str());
@@ -242,6 +244,20 @@ boost::shared_ptr<CadModel> readCadXmlFile(const std::string& fileName, CadReadM
   }
   if (!message.empty()) result.reset();
   return result;
+}
+
+}  // namespace
+
+boost::shared_ptr<CadModel> readCadXmlFile(const std::string& fileName, CadReadMode mode,
+                                           std::string& message) {
+  try {
+    util::s_initUnicodeOnce();
+    XmlPlatformSession session;
+    return parseAndRead(fileName, mode, message);
+  } catch (...) {
+    message = "Unspecified XML exception";
+    return boost::shared_ptr<CadModel>();
+  }
 }
 
 }  // namespace detail

@@ -133,10 +133,12 @@ DOMElement* Constrain::writeToXMLElement(DOMDocument* doc) const {
   return CadXmlWriter(doc).constrain(*this);
 }
 
-KalotError CadModel::writeToXML(const std::string& fileName) const {
+namespace {
+
+// Runs inside an initialised XML library; every exception is caught here, so that no exception object
+// of the library outlives its termination.
+KalotError writeDocument(const CadModel& top, const std::string& fileName) {
   try {
-    util::s_initUnicodeOnce();
-    XmlPlatformSession session;
     DOMImplementation* impl =
         DOMImplementationRegistry::getDOMImplementation(util::toXMLString("LS").c_str());
     if (impl == nullptr) return KALOT_XML_READ_ERROR;
@@ -144,13 +146,25 @@ KalotError CadModel::writeToXML(const std::string& fileName) const {
     held.doc = impl->createDocument(nullptr, util::toXMLString("OmbraXMLFile").c_str(), nullptr);
     DOMElement* root = held.doc->getDocumentElement();
     root->appendChild(util::createTextElement(held.doc, "formatVersion", util::quote("1.0.4")));
-    root->appendChild(writeToXMLElement(held.doc));
+    root->appendChild(top.writeToXMLElement(held.doc));
 
     LocalFileFormatTarget target(fileName.c_str());
     std::string message;
     const bool written = util::serializeDocument(held.doc, &target, message);
     target.flush();
     return written ? KALOT_SUCCESS : KALOT_XML_READ_ERROR;
+  } catch (...) {
+    return KALOT_XML_READ_ERROR;
+  }
+}
+
+}  // namespace
+
+KalotError CadModel::writeToXML(const std::string& fileName) const {
+  try {
+    util::s_initUnicodeOnce();
+    XmlPlatformSession session;
+    return writeDocument(*this, fileName);
   } catch (...) {
     return KALOT_XML_READ_ERROR;
   }

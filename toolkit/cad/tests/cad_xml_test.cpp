@@ -1,0 +1,432 @@
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+#include <boost/make_shared.hpp>
+
+#include <kalo_toolkit/assem_comp.hpp>
+#include <kalo_toolkit/cad_model.hpp>
+#include <kalo_toolkit/cad_model_ref.hpp>
+#include <kalo_toolkit/constrain.hpp>
+
+#include "../src/cad_xml_reading.hpp"
+#include "../src/hardened_dom_parser.hpp"
+
+using namespace kalo_toolkit;
+
+namespace {
+
+const double kRotZ90[9] = {0, 1, 0, -1, 0, 0, 0, 0, 1};
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeFile(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+}
+
+std::string dataFile(const std::string& name) { return std::string(KALO_TEST_DATA_DIR) + "/cad/" + name; }
+
+class CadXmlTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = ::testing::TempDir() + "kalo_cad_xml_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir = pattern;
+  }
+  void TearDown() override {
+    const std::string command = "rm -rf '" + dir + "'";
+    ASSERT_EQ(system(command.c_str()), 0);
+  }
+  std::string path(const std::string& name) const { return dir + "/" + name; }
+
+  // Content read back, with the reason of a failure.
+  static boost::shared_ptr<CadModel> readContent(const std::string& file, std::string& message) {
+    return detail::readCadXmlFile(file, detail::CadReadMode::Content, message);
+  }
+
+  std::string dir;
+};
+
+// Top places the definition Arm twice; Arm places Pin. The constraint ties the top itself (no comp1)
+// to the Pin inside the first Arm.
+boost::shared_ptr<CadModel> buildSmallModel() {
+  const double topInertia[6] = {1, 2, 3, 0, 0, 0};
+  const double cg[3] = {0, 0.5, 1234567.0};
+  auto top = boost::make_shared<CadModel>("Top", 1e-20, topInertia, cg, 2, 3, "top.step", nullptr);
+  const double armInertia[6] = {0.1, 0.2, 0.3, 1e-13, 0, 0};
+  auto arm = boost::make_shared<CadModel>("Arm", 2.5, armInertia, cg, 0.001, 4, "arm.step", nullptr);
+  auto pin = boost::make_shared<CadModel>("Pin", 0.25, nullptr, nullptr, 0, 0, "", nullptr);
+  const kalot_vis_mat_prop mat{{1, 0.5, 0}, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6};
+  const double t1[3] = {1e-20, 5, 0};
+  auto firstArm = boost::make_shared<CadModelRef>("Arm", "n1", arm, kRotZ90, t1, 2.0, true, false, &mat);
+  auto secondArm =
+      boost::make_shared<CadModelRef>("Arm", "n2", arm, nullptr, nullptr, 1.0, false, true, nullptr);
+  const double t2[3] = {0, 0, -0.125};
+  auto pinRef = boost::make_shared<CadModelRef>("Pin", "n3", pin, nullptr, t2, 1.0, false, false, nullptr);
+  arm->addCadModelRef(pinRef);
+  top->addCadModelRef(firstArm);
+  top->addCadModelRef(secondArm);
+  AssemComp comp;
+  comp.addCadModelRef(firstArm);
+  comp.addCadModelRef(pinRef);
+  const double loc1[3] = {0, 0, 0}, axis1[3] = {0, 0, 1}, loc2[3] = {1, 2, 3}, axis2[3] = {0, 1e-20, -1};
+  top->addConstrain(
+      boost::make_shared<Constrain>("Mate \"1\" <a&b>", 2, nullptr, &comp, 1, 2, loc1, axis1, loc2, axis2));
+  return top;
+}
+
+const char* const kSmallModelText = R"(<?xml version="1.0" encoding="UTF-8" standalone="no" ?>
+<OmbraXMLFile>
+
+  <formatVersion>"1.0.4"</formatVersion>
+
+  <CadModel>
+    <name>"Top"</name>
+    <mass>1e-20</mass>
+    <inertia>1,2,3,0,0,0</inertia>
+    <volume>2</volume>
+    <surfaceArea>3</surfaceArea>
+    <cg>0,0.5,1.23457e+06</cg>
+    <geometryFileName>"top.step"</geometryFileName>
+    <cadmodels>
+      <CadModelRef>
+        <name>"Arm"</name>
+        <translation>0,5,0</translation>
+        <rotation>0,1,0,-1,0,0,0,0,1</rotation>
+        <flexible>1</flexible>
+        <fixed>0</fixed>
+        <MaterialProp>
+          <color>1,0.5,0</color>
+          <ambient>0.1</ambient>
+          <diffuse>0.2</diffuse>
+          <specular>0.3</specular>
+          <shininess>0.4</shininess>
+          <transparency>0.5</transparency>
+          <emission>0.6</emission>
+        </MaterialProp>
+        <CadModel>
+          <name>"Arm"</name>
+          <mass>2.5</mass>
+          <inertia>0.1,0.2,0.3,0,0,0</inertia>
+          <volume>0.001</volume>
+          <surfaceArea>4</surfaceArea>
+          <cg>0,0.5,1.23457e+06</cg>
+          <geometryFileName>"arm.step"</geometryFileName>
+          <cadmodels>
+            <CadModelRef>
+              <name>"Pin"</name>
+              <translation>0,0,-0.125</translation>
+              <rotation>1,0,0,0,1,0,0,0,1</rotation>
+              <flexible>0</flexible>
+              <fixed>0</fixed>
+              <CadModel>
+                <name>"Pin"</name>
+                <mass>0.25</mass>
+                <inertia>0,0,0,0,0,0</inertia>
+                <volume>0</volume>
+                <surfaceArea>0</surfaceArea>
+                <cg>0,0,0</cg>
+                <geometryFileName>""</geometryFileName>
+                <cadmodels/>
+                <constrains/>
+              </CadModel>
+            </CadModelRef>
+          </cadmodels>
+          <constrains/>
+        </CadModel>
+      </CadModelRef>
+      <CadModelRef>
+        <name>"Arm"</name>
+        <translation>0,0,0</translation>
+        <rotation>1,0,0,0,1,0,0,0,1</rotation>
+        <flexible>0</flexible>
+        <fixed>1</fixed>
+        <CadModel>
+          <name>"Arm"</name>
+          <mass>2.5</mass>
+          <inertia>0.1,0.2,0.3,0,0,0</inertia>
+          <volume>0.001</volume>
+          <surfaceArea>4</surfaceArea>
+          <cg>0,0.5,1.23457e+06</cg>
+          <geometryFileName>"arm.step"</geometryFileName>
+          <cadmodels>
+            <CadModelRef>
+              <name>"Pin"</name>
+              <translation>0,0,-0.125</translation>
+              <rotation>1,0,0,0,1,0,0,0,1</rotation>
+              <flexible>0</flexible>
+              <fixed>0</fixed>
+              <CadModel>
+                <name>"Pin"</name>
+                <mass>0.25</mass>
+                <inertia>0,0,0,0,0,0</inertia>
+                <volume>0</volume>
+                <surfaceArea>0</surfaceArea>
+                <cg>0,0,0</cg>
+                <geometryFileName>""</geometryFileName>
+                <cadmodels/>
+                <constrains/>
+              </CadModel>
+            </CadModelRef>
+          </cadmodels>
+          <constrains/>
+        </CadModel>
+      </CadModelRef>
+    </cadmodels>
+    <constrains>
+      <Constrain>
+        <name>"Mate "1" &lt;a&amp;b&gt;"</name>
+        <type>2</type>
+        <comp1>""</comp1>
+        <entity1Type>1</entity1Type>
+        <entity1Location>0,0,0</entity1Location>
+        <entity1Axis>0,0,1</entity1Axis>
+        <comp2>"Arm/Pin"</comp2>
+        <entity2Type>2</entity2Type>
+        <entity2Location>1,2,3</entity2Location>
+        <entity2Axis>0,0,-1</entity2Axis>
+      </Constrain>
+    </constrains>
+  </CadModel>
+
+</OmbraXMLFile>
+)";
+
+// A CAD XML text whose top definition holds `inner` in place of its lists.
+std::string fileWithTop(const std::string& inner,
+                        const std::string& version = "<formatVersion>\"1.0.4\"</formatVersion>") {
+  return "<?xml version=\"1.0\"?><OmbraXMLFile>" + version +
+         "<CadModel><name>\"Top\"</name><mass>1</mass><inertia>0,0,0,0,0,0</inertia><volume>0</volume>"
+         "<surfaceArea>0</surfaceArea><cg>0,0,0</cg><geometryFileName>\"\"</geometryFileName>" +
+         inner + "</CadModel></OmbraXMLFile>";
+}
+
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+  return text.replace(text.find(from), from.size(), to);
+}
+
+}  // namespace
+
+TEST_F(CadXmlTest, WritesTheWholeModelInItsFixedForm) {
+  auto top = buildSmallModel();
+  ASSERT_EQ(top->writeToXML(path("small.xml")), KALOT_SUCCESS);
+  EXPECT_EQ(readFile(path("small.xml")), kSmallModelText);
+  // The committed sample is this very file.
+  EXPECT_EQ(readFile(dataFile("small_assembly.xml")), kSmallModelText);
+}
+
+TEST_F(CadXmlTest, ContentReadBackWritesTheSameFile) {
+  ASSERT_EQ(buildSmallModel()->writeToXML(path("first.xml")), KALOT_SUCCESS);
+  KalotError error = KALOT_GENERIC_FAILURE;
+  auto back = CadModel::readContentFromXML(&error, path("first.xml"));
+  ASSERT_TRUE(back);
+  EXPECT_EQ(error, KALOT_SUCCESS);
+  ASSERT_EQ(back->writeToXML(path("second.xml")), KALOT_SUCCESS);
+  EXPECT_EQ(readFile(path("second.xml")), readFile(path("first.xml")));
+
+  // Values and structure are back, and constraint paths resolve to the references read.
+  ASSERT_EQ(back->getChildModelCount(), 2u);
+  auto firstArm = back->getChildModelAt(0);
+  EXPECT_TRUE(firstArm->getFlexible());
+  EXPECT_TRUE(back->getChildModelAt(1)->getFixed());
+  EXPECT_EQ(back->getChildModelAt(1)->getDisplayName(), "Arm-1");
+  ASSERT_NE(firstArm->getMatProp(), nullptr);
+  EXPECT_EQ(firstArm->getMatProp()->emission, 0.6);
+  EXPECT_EQ(firstArm->getRotation()[3], -1);
+  EXPECT_EQ(firstArm->getCadModel()->getVolume(), 0.001);
+  EXPECT_EQ(back->getCG()[2], 1234570.0);
+  auto c = back->getConstrainAt(0);
+  ASSERT_TRUE(c);
+  EXPECT_EQ(c->getName(), "Mate \"1\" <a&b>");
+  EXPECT_EQ(c->getComp1(), nullptr);
+  ASSERT_NE(c->getComp2(), nullptr);
+  EXPECT_EQ(c->getComp2()->getCadModelRefAt(0), firstArm);
+  EXPECT_EQ(c->getComp2()->getCadModelRefAt(1), firstArm->getCadModel()->getChildModelAt(0));
+}
+
+TEST_F(CadXmlTest, VersionCheckingReaderYieldsNoModel) {
+  KalotError error = KALOT_SUCCESS;
+  EXPECT_FALSE(CadModel::readFromXML(&error, dataFile("small_assembly.xml")));
+  EXPECT_EQ(error, KALOT_XML_READ_ERROR);
+
+  writeFile(path("noversion.xml"), "<OmbraXMLFile><CadModel/></OmbraXMLFile>");
+  error = KALOT_SUCCESS;
+  EXPECT_FALSE(CadModel::readFromXML(&error, path("noversion.xml")));
+  EXPECT_EQ(error, KALOT_XML_READ_ERROR);
+  error = KALOT_SUCCESS;
+  EXPECT_FALSE(CadModel::readFromXML(&error, path("missing.xml")));
+  EXPECT_EQ(error, KALOT_XML_READ_ERROR);
+}
+
+TEST_F(CadXmlTest, DocumentChecksGiveTheirReasons) {
+  std::string message;
+  EXPECT_FALSE(readContent(path("missing.xml"), message));
+  EXPECT_FALSE(message.empty());
+
+  writeFile(path("noversion.xml"),
+            fileWithTop("<cadmodels/><constrains/>", "<formatVersion>\"\"</formatVersion>"));
+  message.clear();
+  EXPECT_FALSE(readContent(path("noversion.xml"), message));
+  EXPECT_EQ(message, "No format version in file.");
+
+  const std::string valid = fileWithTop("<cadmodels/><constrains/>");
+  writeFile(path("badinternal.xml"),
+            replaced(valid, "<CadModel>", "<internalVersion>x7</internalVersion><CadModel>"));
+  message.clear();
+  EXPECT_FALSE(readContent(path("badinternal.xml"), message));
+  EXPECT_EQ(message, "Error reading internal version of file.");
+
+  writeFile(path("goodinternal.xml"),
+            replaced(valid, "<CadModel>", "<internalVersion>7</internalVersion><CadModel>"));
+  message.clear();
+  EXPECT_TRUE(readContent(path("goodinternal.xml"), message)) << message;
+
+  writeFile(path("garbage.xml"), "not xml at all <<<");
+  message.clear();
+  EXPECT_FALSE(readContent(path("garbage.xml"), message));
+  EXPECT_FALSE(message.empty());
+}
+
+TEST_F(CadXmlTest, ContentReaderRejectsIncompleteOrInconsistentFiles) {
+  struct Case {
+    const char* what;
+    std::string text;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"missing list", fileWithTop("<cadmodels/>"), "Missing element constrains."},
+      {"bad number", replaced(fileWithTop("<cadmodels/><constrains/>"), "<mass>1", "<mass>x"),
+       "Cannot read the value of mass."},
+      {"short array",
+       fileWithTop("<cadmodels><CadModelRef><name>\"A\"</name><translation>1,2</translation>"
+                   "<rotation>1,0,0,0,1,0,0,0,1</rotation><flexible>0</flexible><fixed>0</fixed>"
+                   "</CadModelRef></cadmodels><constrains/>"),
+       "Cannot read the value of translation."},
+      {"reference without definition",
+       fileWithTop("<cadmodels><CadModelRef><name>\"A\"</name><translation>1,2,3</translation>"
+                   "<rotation>1,0,0,0,1,0,0,0,1</rotation><flexible>0</flexible><fixed>0</fixed>"
+                   "</CadModelRef></cadmodels><constrains/>"),
+       "Missing element CadModel."},
+      {"unknown component",
+       fileWithTop(
+           "<cadmodels/><constrains><Constrain><name>\"c\"</name><type>0</type><comp1>\"Nope\"</comp1>"
+           "<entity1Type>0</entity1Type><entity1Location>0,0,0</entity1Location>"
+           "<entity1Axis>0,0,1</entity1Axis><comp2>\"\"</comp2><entity2Type>0</entity2Type>"
+           "<entity2Location>0,0,0</entity2Location><entity2Axis>0,0,1</entity2Axis>"
+           "</Constrain></constrains>"),
+       "No component Nope in Top."},
+  };
+  for (const Case& c : cases) {
+    writeFile(path("case.xml"), c.text);
+    std::string message;
+    EXPECT_FALSE(readContent(path("case.xml"), message)) << c.what;
+    EXPECT_EQ(message, c.message) << c.what;
+    KalotError error = KALOT_SUCCESS;
+    EXPECT_FALSE(CadModel::readContentFromXML(&error, path("case.xml")));
+    EXPECT_EQ(error, KALOT_XML_READ_ERROR) << c.what;
+  }
+}
+
+TEST_F(CadXmlTest, DocumentTypeDeclarationsAreNeverProcessed) {
+  for (const char* name :
+       {"hostile_external_entity.xml", "hostile_entity_bomb.xml", "hostile_external_dtd.xml"}) {
+    std::string message;
+    EXPECT_FALSE(readContent(dataFile(name), message)) << name;
+    EXPECT_EQ(message, HardenedDOMParser::s_doctypeMessage) << name;
+    KalotError error = KALOT_SUCCESS;
+    EXPECT_FALSE(CadModel::readFromXML(&error, dataFile(name)));
+    EXPECT_EQ(error, KALOT_XML_READ_ERROR) << name;
+  }
+}
+
+TEST_F(CadXmlTest, DeepNestingGivesAnErrorNotAStackOverflow) {
+  const int levels = 5000;  // well past the reader's limit
+  std::string ref =
+      "<CadModelRef><name>\"L\"</name><translation>0,0,0</translation><rotation>1,0,0,0,1,0,0,0,1</rotation>"
+      "<flexible>0</flexible><fixed>0</fixed><CadModel><name>\"D\"</name><mass>1</mass>"
+      "<inertia>0,0,0,0,0,0</inertia><volume>0</volume><surfaceArea>0</surfaceArea><cg>0,0,0</cg>"
+      "<geometryFileName>\"\"</geometryFileName><cadmodels>";
+  std::string close = "</cadmodels><constrains/></CadModel></CadModelRef>";
+  std::ostringstream text;
+  text << "<?xml version=\"1.0\"?><OmbraXMLFile><formatVersion>\"1.0.4\"</formatVersion><CadModel>"
+          "<name>\"Top\"</name><mass>1</mass><inertia>0,0,0,0,0,0</inertia><volume>0</volume>"
+          "<surfaceArea>0</surfaceArea><cg>0,0,0</cg><geometryFileName>\"\"</geometryFileName><cadmodels>";
+  for (int i = 0; i < levels; ++i) text << ref;
+  for (int i = 0; i < levels; ++i) text << close;
+  text << "</cadmodels><constrains/></CadModel></OmbraXMLFile>";
+  writeFile(path("deep.xml"), text.str());
+
+  std::string message;
+  EXPECT_FALSE(readContent(path("deep.xml"), message));
+  EXPECT_EQ(message, "CAD models are nested too deeply.");
+  KalotError error = KALOT_SUCCESS;
+  EXPECT_FALSE(CadModel::readFromXML(&error, path("deep.xml")));
+  EXPECT_EQ(error, KALOT_XML_READ_ERROR);
+
+  // Nesting of unknown elements is no problem either.
+  std::string plain = "<OmbraXMLFile><formatVersion>\"1.0.4\"</formatVersion>";
+  for (int i = 0; i < 100000; ++i) plain += "<x>";
+  for (int i = 0; i < 100000; ++i) plain += "</x>";
+  plain += "</OmbraXMLFile>";
+  writeFile(path("plain.xml"), plain);
+  message.clear();
+  EXPECT_FALSE(readContent(path("plain.xml"), message));
+  EXPECT_EQ(message, "Missing element CadModel.");
+}
+
+TEST_F(CadXmlTest, NestingUpToTheLimitWritesAndReadsBack) {
+  auto top = boost::make_shared<CadModel>("Top", 1, nullptr, nullptr, 0, 0, "", nullptr);
+  auto current = top;
+  for (size_t depth = 1; depth < CadModel::s_maxNestingDepth; ++depth) {
+    auto child = boost::make_shared<CadModel>("D", 1, nullptr, nullptr, 0, 0, "", nullptr);
+    current->addCadModelRef(
+        boost::make_shared<CadModelRef>("L", "", child, nullptr, nullptr, 1.0, false, false, nullptr));
+    current = child;
+  }
+  ASSERT_EQ(top->writeToXML(path("limit.xml")), KALOT_SUCCESS);
+  KalotError error = KALOT_GENERIC_FAILURE;
+  EXPECT_TRUE(CadModel::readContentFromXML(&error, path("limit.xml")));
+  EXPECT_EQ(error, KALOT_SUCCESS);
+
+  // One level more is refused by the writer as well.
+  auto extra = boost::make_shared<CadModel>("D", 1, nullptr, nullptr, 0, 0, "", nullptr);
+  current->addCadModelRef(
+      boost::make_shared<CadModelRef>("L", "", extra, nullptr, nullptr, 1.0, false, false, nullptr));
+  EXPECT_EQ(top->writeToXML(path("over.xml")), KALOT_XML_READ_ERROR);
+}
+
+TEST_F(CadXmlTest, UnwritableModelsAndTargetsGiveError3) {
+  auto top = buildSmallModel();
+  EXPECT_EQ(top->writeToXML(path("no/such/dir/out.xml")), KALOT_XML_READ_ERROR);
+
+  auto self = boost::make_shared<CadModel>("Self", 1, nullptr, nullptr, 0, 0, "", nullptr);
+  self->addCadModelRef(
+      boost::make_shared<CadModelRef>("S", "", self, nullptr, nullptr, 1.0, false, false, nullptr));
+  EXPECT_EQ(self->writeToXML(path("cycle.xml")), KALOT_XML_READ_ERROR);
+  self->cadmodels.clear();
+
+  auto hollow = boost::make_shared<CadModel>("Hollow", 1, nullptr, nullptr, 0, 0, "", nullptr);
+  hollow->addCadModelRef(boost::make_shared<CadModelRef>("H", "", boost::shared_ptr<CadModel>(), nullptr,
+                                                         nullptr, 1.0, false, false, nullptr));
+  EXPECT_EQ(hollow->writeToXML(path("hollow.xml")), KALOT_XML_READ_ERROR);
+}
+
+TEST_F(CadXmlTest, LongFileNamesWork) {
+  std::string longDir = dir + "/" + std::string(150, 'd');
+  ASSERT_EQ(mkdir(longDir.c_str(), 0700), 0);
+  const std::string file = longDir + "/" + std::string(120, 'f') + ".xml";
+  ASSERT_GT(file.size(), 199u);
+  ASSERT_EQ(buildSmallModel()->writeToXML(file), KALOT_SUCCESS);
+  KalotError error = KALOT_GENERIC_FAILURE;
+  EXPECT_TRUE(CadModel::readContentFromXML(&error, file));
+  EXPECT_EQ(error, KALOT_SUCCESS);
+}
