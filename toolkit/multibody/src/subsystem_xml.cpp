@@ -21,10 +21,10 @@ namespace {
 class DepthGuard {
  public:
   explicit DepthGuard(ZoltReadHelper& context) : context(context) {
-    if (++context.subsystemDepth > ZoltReadHelper::kMaxSubsystemDepth) {
-      --context.subsystemDepth;
+    if (context.subsystemDepth > ZoltReadHelper::kMaxSubsystemDepth) {
       throw mbxml::ReadError("Subsystems are nested too deeply.");
     }
+    ++context.subsystemDepth;
   }
   ~DepthGuard() { --context.subsystemDepth; }
   DepthGuard(const DepthGuard&) = delete;

@@ -29,16 +29,16 @@ using namespace kalo_toolkit;
 inline boost::shared_ptr<Frame> makeFrame(const std::string& name, int id, double x) {
   const double pos[3] = {x, 0.25, -1e-3};
   const double rot[9] = {0, 1, 0, -1, 0, 0, 0, 0, 1};
-  auto f = boost::make_shared<Frame>(name, id, pos, KALOT_LENGTH_MM, "WORLD", rot, KALOT_ANGLE_DEG, KALOT_ROT_3X3,
-                                     "WORLD");
+  auto f = boost::make_shared<Frame>(name, id, pos, KALOT_LENGTH_MM, "WORLD", rot, KALOT_ANGLE_DEG,
+                                     KALOT_ROT_3X3, "WORLD");
   f->setDisplayName(name.empty() ? "" : name + " shown");
   return f;
 }
 
 inline boost::shared_ptr<Body> makeBody(const std::string& name, const kalot_vis_mat_prop* mat) {
   const double inertia[9] = {1.5, 0, 0, 0, 2.5e-7, 0, 0, 0, 1234567.0};
-  auto b = boost::make_shared<Body>(name, 0.1 + 0.2, KALOT_MASS_G, inertia, KALOT_INERTIA_G_CM2, 12.5, KALOT_VOL_CM3,
-                                    100000.0, KALOT_SAREA_CM2, name + ".stl", mat);
+  auto b = boost::make_shared<Body>(name, 0.1 + 0.2, KALOT_MASS_G, inertia, KALOT_INERTIA_G_CM2, 12.5,
+                                    KALOT_VOL_CM3, 100000.0, KALOT_SAREA_CM2, name + ".stl", mat);
   b->setNodeID("/M/" + name);
   return b;
 }
@@ -89,7 +89,8 @@ inline boost::shared_ptr<ZoltModel> buildSampleModel() {
   hinge->addPrimitive(KALOT_PRIM_REVOLUTE, y, "Base");
   top->addJoint(hinge);
 
-  auto weld = boost::make_shared<Joint>("RootGround--Base", refTo(groundFrame), refTo(b1f1), "M:-:RootGround");
+  auto weld =
+      boost::make_shared<Joint>("RootGround--Base", refTo(groundFrame), refTo(b1f1), "M:-:RootGround");
   weld->setType(KALOT_JOINT_WELD);
   weld->addPrimitive(KALOT_PRIM_WELD, Joint::zoltNullAxis, "WORLD");
   top->addJoint(weld);

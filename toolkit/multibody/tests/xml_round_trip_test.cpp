@@ -28,7 +28,8 @@ std::string shiftRefs(const std::string& text) {
 class XmlRoundTripTest : public ::testing::Test {
  protected:
   std::string tmp(const std::string& name) const {
-    return ::testing::TempDir() + "/" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" + name;
+    return ::testing::TempDir() + "/" + ::testing::UnitTest::GetInstance()->current_test_info()->name() +
+           "_" + name;
   }
 };
 
@@ -93,7 +94,7 @@ TEST_F(XmlRoundTripTest, ReadModelHoldsWhatWasWritten) {
   EXPECT_DOUBLE_EQ(base->getMass(), 0.3);
   EXPECT_EQ(base->getMassUnits(), KALOT_MASS_G);
   EXPECT_EQ(base->getInertiaUnits(), KALOT_INERTIA_G_CM2);
-  EXPECT_EQ(base->getInertia()[4], 0.0);  // below 1e-12 of the largest value: cleaned on writing
+  EXPECT_EQ(base->getInertia()[4], 0.0);          // below 1e-12 of the largest value: cleaned on writing
   EXPECT_EQ(base->getInertia()[8], 1.23457e+06);  // six significant digits in the file
   EXPECT_EQ(base->getVolume(), 12.5);
   EXPECT_EQ(base->getVolumeUnits(), KALOT_VOL_CM3);
@@ -174,10 +175,12 @@ TEST_F(XmlRoundTripTest, EmptyTopSubsystemWritesEveryListAndTheId) {
   const std::string path = tmp("empty.xml");
   ASSERT_EQ(model->writeToXML(path), 0);
   const std::string text = readFile(path);
-  EXPECT_NE(text.find("<nodeID>\"\"</nodeID>\n    <bodies></bodies>\n    <joints></joints>\n    <grounds></grounds>\n"
-                      "    <subsystems></subsystems>\n    <connectionPorts></connectionPorts>\n    <id>0</id>\n"
-                      "  </VelmoraMultibody>"),
-            std::string::npos)
+  EXPECT_NE(
+      text.find(
+          "<nodeID>\"\"</nodeID>\n    <bodies></bodies>\n    <joints></joints>\n    <grounds></grounds>\n"
+          "    <subsystems></subsystems>\n    <connectionPorts></connectionPorts>\n    <id>0</id>\n"
+          "  </VelmoraMultibody>"),
+      std::string::npos)
       << text;
   EXPECT_NE(text.find("<formatVersion>\"1.0.4\"</formatVersion>"), std::string::npos);
   EXPECT_NE(text.find("<internalVersion>1</internalVersion>"), std::string::npos);

@@ -17,7 +17,7 @@ class FrameRef;
 /// frame references waiting to be resolved once the whole model is read.
 class KALO_TOOLKIT_API ZoltReadHelper : public ReadHelper {
  public:
-  /// Deepest subsystem nesting a file may have. Reading, writing and releasing a
+  /// Deepest subsystem nesting below the top subsystem that a file may have. Reading, writing and releasing a
   /// model recurse once per level, so deeper files are refused instead of
   /// risking the stack; real assemblies stay far below this.
   static constexpr int kMaxSubsystemDepth = 256;
@@ -37,7 +37,7 @@ class KALO_TOOLKIT_API ZoltReadHelper : public ReadHelper {
   std::unordered_map<int, boost::shared_ptr<Frame>> frames;
   /// In reading order, so resolution does not depend on addresses.
   std::vector<std::pair<boost::shared_ptr<FrameRef>, int>> frameRefs;
-  /// Nesting level of the subsystem being read (0 for the top subsystem).
+  /// Number of subsystems being read around the current element (0 outside the top subsystem).
   int subsystemDepth;
 };
 
