@@ -1,0 +1,30 @@
+#pragma once
+
+// The machine-readable conversion report of kalo-convert (--report-json).
+
+#include <string>
+
+namespace kalo_toolkit {
+class Cad2Zolt;
+class Joint;
+}  // namespace kalo_toolkit
+
+namespace kalo_convert {
+
+struct ConvertOptions;
+
+/// What a joint is, from its primitives: "revolute", "prismatic",
+/// "cylindrical", "planar", "spherical", "weld", "six-dof",
+/// "massless-connector", or "custom" for any other combination.
+std::string jointKind(const kalo_toolkit::Joint& joint);
+
+/// The "Error Details: " texts of a pair's report blocks, joined by a blank.
+std::string weldReason(const std::string& report);
+
+/// JSON document: input, output, units, result, one entry per constrained
+/// pair (parts, constraint names, the joint with its primitives and frames,
+/// status, weld reason) and the totals of the model.
+std::string conversionReportJson(const kalo_toolkit::Cad2Zolt& converter, const ConvertOptions& options,
+                                 int result);
+
+}  // namespace kalo_convert

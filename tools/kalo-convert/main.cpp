@@ -1,0 +1,98 @@
+// kalo-convert: CAD XML file in, multibody XML file out, report printed.
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include <kalo_toolkit/cad2zolt.hpp>
+#include <kalo_toolkit/cad_model.hpp>
+#include <kalo_toolkit/cad_unit.hpp>
+#include <kalo_toolkit/enum_text.hpp>
+#include <kalo_toolkit/zolt_model.hpp>
+
+#include "conversion_report.hpp"
+#include "convert_options.hpp"
+#include "reference_node_ids.hpp"
+
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+int fail(const std::string& message) {
+  std::cerr << "kalo-convert: error: " << message << "\n";
+  return kExitFailure;
+}
+
+int run(const kalo_convert::ConvertOptions& options) {
+  using namespace kalo_toolkit;
+
+  {
+    std::ifstream probe(options.input, std::ios::binary);
+    if (!probe) return fail("cannot open '" + options.input + "': " + std::strerror(errno));
+  }
+  KalotError readError = KALOT_SUCCESS;
+  boost::shared_ptr<CadModel> top = CadModel::readContentFromXML(&readError, options.input);
+  if (!top)
+    return fail("'" + options.input + "' is not a readable CAD XML file (" + util::fromErrorToStr(readError) +
+                ")");
+
+  const std::string name = !options.modelName.empty() ? options.modelName
+                           : !top->getName().empty()  ? top->getName()
+                                                      : std::string("Model");
+  kalo_convert::assignReferenceNodeIDs(top, name);
+
+  s_getDefaultCadUnit()->set(options.massUnit, options.lengthUnit);
+  Cad2Zolt converter(top, options.createdUsing,
+                     options.createdFrom.empty() ? options.input : options.createdFrom, options.createdOn,
+                     options.createdBy, name);
+  converter.setTolerances(options.linearTolerance, options.angularTolerance, options.thirdTolerance);
+
+  std::string report;
+  const int result = converter.writeToXML(report, options.output);
+  if (result != KALOT_SUCCESS && result != KALOT_UNHANDLED_CONSTRAINT)
+    return fail("cannot write '" + options.output + "' (" +
+                util::fromErrorToStr(static_cast<KalotError>(result)) + ")");
+
+  std::cout << report;
+  size_t welded = 0;
+  for (const Cad2Zolt::PairRecord& pair : converter.getPairRecords())
+    welded += pair.status == KALOT_UNHANDLED_CONSTRAINT ? 1 : 0;
+  std::cout << "Wrote " << options.output << ": " << converter.getPairRecords().size()
+            << " constrained pairs, " << welded << " welded.\n";
+
+  if (!options.reportJson.empty()) {
+    std::ofstream json(options.reportJson, std::ios::binary | std::ios::trunc);
+    json << kalo_convert::conversionReportJson(converter, options, result);
+    json.close();
+    if (!json) return fail("cannot write the JSON report '" + options.reportJson + "'");
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  kalo_convert::ConvertOptions options;
+  std::string error;
+  if (!kalo_convert::parseConvertOptions(args, options, error)) {
+    std::cerr << "kalo-convert: " << error << "\n"
+              << "Try 'kalo-convert --help'.\n";
+    return kExitUsage;
+  }
+  if (options.help) {
+    std::cout << kalo_convert::convertUsage();
+    return 0;
+  }
+  try {
+    return run(options);
+  } catch (const std::exception& e) {
+    return fail(std::string("conversion failed: ") + e.what());
+  } catch (...) {
+    return fail("conversion failed");
+  }
+}
