@@ -1,0 +1,140 @@
+// kalo-inspect: prints a multibody XML file's model as a tree or as JSON, so
+// that a user can check an export (structure, frames, joints, mass totals).
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <system_error>
+
+#include <kalo_toolkit/enum_text.hpp>
+#include <kalo_toolkit/mechanism_simplifier.hpp>
+#include <kalo_toolkit/subsystem.hpp>
+#include <kalo_toolkit/zolt_model.hpp>
+
+#include "reports.hpp"
+
+namespace {
+
+constexpr int kExitReadFailure = 1;
+constexpr int kExitUsage = 2;
+
+const char kUsage[] =
+    "Usage: kalo-inspect [--simplify 0|1|2|3] [--json] FILE\n"
+    "\n"
+    "Reads a multibody XML file and prints its model as a tree: subsystems\n"
+    "(rigid ones marked), bodies with mass, frames with positions, joints with\n"
+    "their type, primitives and the frames they join, grounds, and the total\n"
+    "mass of every subsystem (child subsystems included) and of the whole model.\n"
+    "Masses in different units are summed separately and marked as mixed.\n"
+    "\n"
+    "Options:\n"
+    "  --simplify N   restructure the model while reading it:\n"
+    "                   0  as in the file (default)\n"
+    "                   1  flatten the hierarchy, then gather welded bodies\n"
+    "                      into rigid subsystems\n"
+    "                   2  gather welded bodies, keep the hierarchy\n"
+    "                   3  flatten the hierarchy only\n"
+    "  --json         print the same content as JSON\n"
+    "  -h, --help     print this help and exit\n"
+    "\n"
+    "Exit status: 0 success, 1 the file could not be read, 2 bad arguments.\n";
+
+struct Arguments {
+  int simplify = 0;
+  bool json = false;
+  bool help = false;
+  std::string file;
+};
+
+bool parseSimplify(const std::string& text, int& value) {
+  if (text.size() != 1 || text[0] < '0' || text[0] > '3') return false;
+  value = text[0] - '0';
+  return true;
+}
+
+// Returns an empty text on success, else what was wrong.
+std::string parseArguments(int argc, char** argv, Arguments& args) {
+  bool optionsEnded = false;
+  bool haveFile = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (!optionsEnded && arg == "--") {
+      optionsEnded = true;
+    } else if (!optionsEnded && (arg == "-h" || arg == "--help")) {
+      args.help = true;
+    } else if (!optionsEnded && arg == "--json") {
+      args.json = true;
+    } else if (!optionsEnded && (arg == "--simplify" || arg.rfind("--simplify=", 0) == 0)) {
+      std::string value;
+      if (arg == "--simplify") {
+        if (i + 1 >= argc) return "--simplify needs a value 0, 1, 2 or 3";
+        value = argv[++i];
+      } else {
+        value = arg.substr(std::strlen("--simplify="));
+      }
+      if (!parseSimplify(value, args.simplify)) return "--simplify takes 0, 1, 2 or 3, not '" + value + "'";
+    } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+      return "unknown option '" + arg + "'";
+    } else if (haveFile) {
+      return "only one file can be inspected at a time";
+    } else {
+      args.file = arg;
+      haveFile = true;
+    }
+  }
+  if (!haveFile && !args.help) return "no file given";
+  return std::string();
+}
+
+// A clear reason why the file cannot be opened at all, or empty text when it can.
+std::string openProblem(const std::string& path) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) return "is a directory";
+  std::ifstream probe(path, std::ios::binary);
+  if (!probe) return std::strerror(errno);
+  return std::string();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Arguments args;
+  const std::string problem = parseArguments(argc, argv, args);
+  if (args.help && problem.empty()) {
+    std::cout << kUsage;
+    return std::cout.flush() ? 0 : kExitReadFailure;
+  }
+  if (!problem.empty()) {
+    std::cerr << "kalo-inspect: " << problem << "\nTry 'kalo-inspect --help'.\n";
+    return kExitUsage;
+  }
+
+  const std::string reason = openProblem(args.file);
+  if (!reason.empty()) {
+    std::cerr << "kalo-inspect: cannot open '" << args.file << "': " << reason << '\n';
+    return kExitReadFailure;
+  }
+  KalotError error = KALOT_SUCCESS;
+  const boost::shared_ptr<kalo_toolkit::ZoltModel> model = kalo_toolkit::ZoltModel::readFromXML(
+      &error, args.file, static_cast<kalo_toolkit::MechanismSimplifier::Option>(args.simplify));
+  if (!model || error != KALOT_SUCCESS) {
+    std::cerr << "kalo-inspect: '" << args.file << "' is not a readable multibody XML file ("
+              << kalo_toolkit::util::fromErrorToStr(error == KALOT_SUCCESS ? KALOT_XML_READ_ERROR : error)
+              << ")\n";
+    return kExitReadFailure;
+  }
+
+  if (args.json)
+    kalo_inspect::writeJsonReport(std::cout, *model, args.simplify);
+  else
+    kalo_inspect::writeTextReport(std::cout, *model, args.simplify);
+  std::cout.flush();
+  if (!std::cout) {
+    std::cerr << "kalo-inspect: could not write the report\n";
+    return kExitReadFailure;
+  }
+  return 0;
+}
