@@ -7,7 +7,12 @@
 #include <boost/shared_ptr.hpp>
 
 namespace kalo_toolkit {
+class AssemComp;
 class Cad2Zolt;
+class CadCS;
+class CadModel;
+class CadModelRef;
+class Constrain;
 }  // namespace kalo_toolkit
 
 namespace kalo_api {
@@ -25,6 +30,26 @@ struct KindOf;
 template <>
 struct KindOf<kalo_toolkit::Cad2Zolt> {
   static constexpr HandleKind value = HandleKind::Cad2Zolt;
+};
+template <>
+struct KindOf<kalo_toolkit::CadModel> {
+  static constexpr HandleKind value = HandleKind::CadModel;
+};
+template <>
+struct KindOf<kalo_toolkit::CadModelRef> {
+  static constexpr HandleKind value = HandleKind::CadModelRef;
+};
+template <>
+struct KindOf<kalo_toolkit::CadCS> {
+  static constexpr HandleKind value = HandleKind::CadCS;
+};
+template <>
+struct KindOf<kalo_toolkit::AssemComp> {
+  static constexpr HandleKind value = HandleKind::AssemComp;
+};
+template <>
+struct KindOf<kalo_toolkit::Constrain> {
+  static constexpr HandleKind value = HandleKind::Constrain;
 };
 
 /// Creates a new box holding a share of obj (which may be empty).

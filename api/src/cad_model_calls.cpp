@@ -1,0 +1,136 @@
+// The C calls that build definitions, placed references and coordinate systems.
+
+#include <kalo_api/kalo_api.h>
+
+#include <unordered_set>
+#include <vector>
+
+#include <boost/make_shared.hpp>
+
+#include <kalo_toolkit/cad_cs.hpp>
+#include <kalo_toolkit/cad_model.hpp>
+#include <kalo_toolkit/cad_model_ref.hpp>
+
+#include "call_guard.hpp"
+#include "handle.hpp"
+
+using kalo_api::guarded;
+using kalo_api::guardedCreate;
+using kalo_api::makeHandle;
+using kalo_api::require;
+using kalo_api::requireObject;
+using kalo_toolkit::CadCS;
+using kalo_toolkit::CadModel;
+using kalo_toolkit::CadModelRef;
+
+namespace {
+
+// True when `model` is `target` or places it at some depth. A definition that placed itself would
+// make every walk of the tree endless and its shares never free, so such a link is refused.
+bool isOrPlaces(const CadModel* model, const CadModel* target) {
+  std::vector<const CadModel*> pending{model};
+  std::unordered_set<const CadModel*> visited;  // membership only; never used for ordering
+  while (!pending.empty()) {
+    const CadModel* current = pending.back();
+    pending.pop_back();
+    if (current == target) return true;
+    if (!visited.insert(current).second) continue;
+    for (const auto& ref : current->cadmodels) {
+      if (ref && ref->cadModel) pending.push_back(ref->cadModel.get());
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+extern "C" int kalot_create_cadmodel(void** out, const char* name, double mass, const double* inertia,
+                                     const double* cg, double volume, double surfaceArea,
+                                     const char* geometryFileName, const kalot_vis_mat_prop* material) {
+  return guardedCreate(out, [&] {
+    return makeHandle(boost::make_shared<CadModel>(require(name), mass, require(inertia), require(cg), volume,
+                                                   surfaceArea, require(geometryFileName), material));
+  });
+}
+
+extern "C" int kalot_cadmodel_setfilename(void* model, const char* geometryFileName) {
+  return guarded([&] {
+    requireObject<CadModel>(model)->setGeometryFileName(require(geometryFileName));
+    return KALOT_SUCCESS;
+  });
+}
+
+extern "C" int kalot_create_cadmodelref(void** out, const char* name, const char* nodeID, void* model,
+                                        const double* rotation, const double* translation, double scale,
+                                        int flexible, int fixed, const kalot_vis_mat_prop* material) {
+  return guardedCreate(out, [&] {
+    return makeHandle(boost::make_shared<CadModelRef>(
+        require(name), require(nodeID), requireObject<CadModel>(model), require(rotation),
+        require(translation), scale, flexible != 0, fixed != 0, material));
+  });
+}
+
+extern "C" int kalot_add_refincadmodel(void* parentModel, void* ref) {
+  return guarded([&] {
+    const boost::shared_ptr<CadModel> parent = requireObject<CadModel>(parentModel);
+    const boost::shared_ptr<CadModelRef> child = requireObject<CadModelRef>(ref);
+    if (child->cadModel && isOrPlaces(child->cadModel.get(), parent.get())) return KALOT_GENERIC_FAILURE;
+    parent->addCadModelRef(child);
+    return KALOT_SUCCESS;
+  });
+}
+
+extern "C" int kalot_get_refflexibleflag(int* out, void* ref) {
+  return guarded([&] {
+    const boost::shared_ptr<CadModelRef> r = requireObject<CadModelRef>(ref);
+    *require(out) = r->getFlexible() ? 1 : 0;
+    return KALOT_SUCCESS;
+  });
+}
+
+extern "C" int kalot_get_reffixedflag(int* out, void* ref) {
+  return guarded([&] {
+    const boost::shared_ptr<CadModelRef> r = requireObject<CadModelRef>(ref);
+    *require(out) = r->getFixed() ? 1 : 0;
+    return KALOT_SUCCESS;
+  });
+}
+
+extern "C" int kalot_set_refflexibleflag(void* ref, int value) {
+  return guarded([&] {
+    requireObject<CadModelRef>(ref)->setFlexible(value != 0);
+    return KALOT_SUCCESS;
+  });
+}
+
+extern "C" int kalot_set_reffixedflag(void* ref, int value) {
+  return guarded([&] {
+    requireObject<CadModelRef>(ref)->setFixed(value != 0);
+    return KALOT_SUCCESS;
+  });
+}
+
+// The one creating call that leaves *out untouched on failure.
+extern "C" int kalot_cadmodelref_getcadmodel(void** out, void* ref) {
+  return guarded([&] {
+    void** target = require(out);
+    *target = makeHandle(requireObject<CadModelRef>(ref)->cadModel);
+    return KALOT_SUCCESS;
+  });
+}
+
+extern "C" int kalot_create_cadcs(void** out, const char* name, const char* nodeID, const double* rotation,
+                                  const double* translation) {
+  return guardedCreate(out, [&] {
+    return makeHandle(
+        boost::make_shared<CadCS>(require(name), require(nodeID), require(rotation), require(translation)));
+  });
+}
+
+extern "C" int kalot_add_cadcs(void* model, void* cs) {
+  return guarded([&] {
+    const boost::shared_ptr<CadModel> m = requireObject<CadModel>(model);
+    m->addCS(requireObject<CadCS>(cs));
+    return KALOT_SUCCESS;
+  });
+}
