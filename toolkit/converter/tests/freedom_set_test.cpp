@@ -1,0 +1,224 @@
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+#include "../src/freedom_set.hpp"
+
+namespace kalo_toolkit::detail {
+namespace {
+
+const Tolerance kTol{1e-5, 1e-5};
+const double kX[3] = {1, 0, 0}, kY[3] = {0, 1, 0}, kZ[3] = {0, 0, 1};
+
+void expectColumn(const FreedomSet& s, int i, double x, double y, double z) {
+  EXPECT_NEAR(s.column(i)[0], x, 1e-12) << "column " << i;
+  EXPECT_NEAR(s.column(i)[1], y, 1e-12) << "column " << i;
+  EXPECT_NEAR(s.column(i)[2], z, 1e-12) << "column " << i;
+}
+
+void expectFlags(const FreedomSet& s, int f0, int f1, int f2) {
+  EXPECT_EQ(s.flags[0], f0);
+  EXPECT_EQ(s.flags[1], f1);
+  EXPECT_EQ(s.flags[2], f2);
+}
+
+MergeEntry entry(const double* first, const double* second, int rotation, int translation, const double* at) {
+  MergeEntry e;
+  for (int k = 0; k < 3; ++k) {
+    e.firstAxis[k] = first[k];
+    e.secondAxis[k] = second[k];
+    e.location[k] = at[k];
+  }
+  e.rotationCode = rotation;
+  e.translationCode = translation;
+  return e;
+}
+
+TEST(FreedomSetOfCode, SignOfTheCodeChoosesWhichColumnsAreFixed) {
+  FreedomSet s = freedomSetOfCode(0, kZ, kX, true, kTol);
+  expectFlags(s, 1, 1, 1);
+  expectColumn(s, 0, 1, 0, 0);  // identity, whatever the axes
+  expectColumn(s, 2, 0, 0, 1);
+
+  s = freedomSetOfCode(-2, kZ, kX, true, kTol);  // free only along e1
+  expectFlags(s, 1, -1, -1);
+  expectColumn(s, 0, 0, 0, 1);
+  s = freedomSetOfCode(-1, kZ, kX, true, kTol);  // fixed only along e3 = e1 x e2
+  expectFlags(s, 1, 1, -1);
+  expectColumn(s, 1, 1, 0, 0);
+  expectColumn(s, 2, 0, 1, 0);
+  s = freedomSetOfCode(1, kZ, kX, true, kTol);
+  expectFlags(s, -1, 1, 1);
+  s = freedomSetOfCode(2, kZ, kX, true, kTol);
+  expectFlags(s, -1, -1, 1);
+  s = freedomSetOfCode(3, kZ, kX, true, kTol);
+  expectFlags(s, -1, -1, -1);
+}
+
+TEST(FreedomSetOfCode, SecondAxisOnlyForCodesOfMagnitudeOne) {
+  // |code| = 2 ignores the second axis: e2 is the perpendicular of e1.
+  FreedomSet s = freedomSetOfCode(-2, kZ, kX, true, kTol);
+  expectColumn(s, 1, -1, 0, 0);  // z turned by 90 degrees about y
+  expectColumn(s, 2, 0, -1, 0);
+  s = freedomSetOfCode(-1, kZ, kX, false, kTol);
+  expectColumn(s, 1, -1, 0, 0);
+  s = freedomSetOfCode(1, kX, kZ, false, kTol);
+  expectColumn(s, 1, 0, 1, 0);  // x turned by 90 degrees about z
+  expectColumn(s, 2, 0, 0, 1);
+}
+
+TEST(FreedomSetOfCode, PerpendicularOfAnObliqueAxisAndUnitColumns) {
+  const double oblique[3] = {0, 3, 4};  // lengthened: stored as a unit axis
+  FreedomSet s = freedomSetOfCode(-2, oblique, kX, true, kTol);
+  expectColumn(s, 0, 0, 0.6, 0.8);
+  // |a1| is the larger of |a0| and |a1| (a2 does not count): (1, -(a0 + a2)/a1, 1) normalised.
+  const double n = std::sqrt(1 + 1 + 16.0 / 9.0);
+  expectColumn(s, 1, 1 / n, -4.0 / 3.0 / n, 1 / n);
+  EXPECT_NEAR(
+      s.column(0)[0] * s.column(1)[0] + s.column(0)[1] * s.column(1)[1] + s.column(0)[2] * s.column(1)[2],
+      0.0, 1e-12);
+  EXPECT_NEAR(std::hypot(std::hypot(s.column(2)[0], s.column(2)[1]), s.column(2)[2]), 1.0, 1e-12);
+}
+
+TEST(Combine, ParallelAxisWithEachCode) {
+  const double at[3] = {0, 0, 0};
+  const MergeEntry e = entry(kZ, kZ, 0, 0, at);
+  FreedomSet all = freedomSetOfCode(0, kZ, kZ, true, kTol);
+
+  FreedomSet s = all;
+  combine(s, 1, kZ, nullptr, e, kTol);  // fixes just the parallel column
+  expectFlags(s, 1, 1, -1);
+  s = all;
+  combine(s, 3, kZ, nullptr, e, kTol);
+  expectFlags(s, -1, -1, -1);
+  s = all;
+  combine(s, 2, kZ, nullptr, e, kTol);
+  expectFlags(s, 1, 1, 1);
+  s = all;
+  combine(s, 0, kZ, nullptr, e, kTol);
+  expectFlags(s, 1, 1, 1);
+  s = all;
+  combine(s, -2, kZ, nullptr, e, kTol);  // keeps only the parallel column
+  expectFlags(s, -1, -1, 1);
+  s = all;
+  combine(s, -1, kZ, nullptr, e, kTol);
+  expectFlags(s, -1, -1, 1);
+}
+
+TEST(Combine, ObliqueAxisTurnsOrFixesColumns) {
+  const double at[3] = {0, 0, 0};
+  const double diagonal[3] = {std::sqrt(0.5), 0, std::sqrt(0.5)};
+  const MergeEntry e = entry(diagonal, kZ, 0, 0, at);
+
+  // Three free columns, none along the axis: one free column left, turned onto it.
+  FreedomSet s = freedomSetOfCode(0, kZ, kZ, true, kTol);
+  combine(s, -2, diagonal, nullptr, e, kTol);
+  expectFlags(s, 1, -1, -1);
+  expectColumn(s, 0, std::sqrt(0.5), 0, std::sqrt(0.5));
+
+  // Two free columns (x, y) spanning a plane the axis leaves: all fixed.
+  s = freedomSetOfCode(-1, kX, kY, true, kTol);
+  combine(s, -2, diagonal, nullptr, e, kTol);
+  expectFlags(s, -1, -1, -1);
+
+  // Two free columns (x, z) spanning a plane that holds the axis: one stays, turned onto it.
+  s = freedomSetOfCode(-1, kX, kZ, true, kTol);
+  combine(s, -2, diagonal, nullptr, e, kTol);
+  expectFlags(s, -1, 1, -1);
+  expectColumn(s, 1, std::sqrt(0.5), 0, std::sqrt(0.5));
+
+  // One free column (z): fixed.
+  s = freedomSetOfCode(-2, kZ, kX, true, kTol);
+  combine(s, -2, diagonal, nullptr, e, kTol);
+  expectFlags(s, -1, -1, -1);
+}
+
+TEST(Combine, CodeOneAgainstAnObliqueAxis) {
+  const double at[3] = {0, 0, 0};
+  const double diagonal[3] = {0, std::sqrt(0.5), std::sqrt(0.5)};
+  const MergeEntry e = entry(diagonal, kZ, 0, 0, at);
+
+  FreedomSet s = freedomSetOfCode(0, kZ, kZ, true, kTol);  // nothing fixed: first column takes the axis
+  combine(s, 1, diagonal, nullptr, e, kTol);
+  expectFlags(s, 1, -1, -1);
+  expectColumn(s, 0, 0, std::sqrt(0.5), std::sqrt(0.5));
+
+  s = freedomSetOfCode(1, kX, kY, true, kTol);  // x fixed, y and z free
+  combine(s, 1, diagonal, nullptr, e, kTol);
+  expectFlags(s, -1, -1, 1);
+  // The remaining free column becomes axis x fixed column, normalised.
+  expectColumn(s, 2, 0, std::sqrt(0.5), -std::sqrt(0.5));
+
+  s = freedomSetOfCode(2, kX, kZ, false, kTol);  // one free column left
+  const double tilted[3] = {std::sqrt(0.5), 0, std::sqrt(0.5)};
+  combine(s, 1, tilted, nullptr, e, kTol);
+  expectFlags(s, -1, -1, -1);
+}
+
+TEST(Combine, PerpendicularAxisFixesEveryPerpendicularColumn) {
+  const double at[3] = {0, 0, 0};
+  const MergeEntry e = entry(kZ, kZ, 0, 0, at);
+  FreedomSet s = freedomSetOfCode(-1, kX, kY, true, kTol);  // x, y free; z fixed
+  combine(s, -2, kZ, nullptr, e, kTol);
+  expectFlags(s, -1, -1, -1);
+  s = freedomSetOfCode(-1, kX, kY, true, kTol);
+  combine(s, 1, kZ, nullptr, e, kTol);  // codes 1 and 2 leave perpendicular columns alone
+  expectFlags(s, 1, 1, -1);
+  combine(s, 3, kZ, nullptr, e, kTol);
+  expectFlags(s, -1, -1, -1);
+}
+
+TEST(AxisPositionRule, DependsOnTheFreeTranslations) {
+  const double at[3] = {5, 6, 7};
+  const FreedomSet aboutZ = freedomSetOfCode(-2, kZ, kZ, true, kTol);
+
+  AxisPositions p;
+  applyAxisPositionRule(aboutZ, freedomSetOfCode(0, kZ, kZ, false, kTol), at, p, kTol);
+  EXPECT_EQ(p.flags[0], 0);  // free translations everywhere: no position known
+
+  // Free in the plane perpendicular to the axis: the axis position is not fixed (planar).
+  p = AxisPositions();
+  applyAxisPositionRule(aboutZ, freedomSetOfCode(1, kZ, kZ, false, kTol), at, p, kTol);
+  EXPECT_EQ(p.flags[0], 0);
+  // Free in a plane holding the axis: the axis lies at the location.
+  p = AxisPositions();
+  applyAxisPositionRule(aboutZ, freedomSetOfCode(1, kX, kX, false, kTol), at, p, kTol);
+  EXPECT_EQ(p.flags[0], 1);
+  EXPECT_EQ(p.point(0)[0], 5);
+  EXPECT_EQ(p.flags[1], 0);  // fixed rotation columns never have a position
+
+  // At most one free translation: positions become known; a recorded one is kept.
+  p = AxisPositions();
+  applyAxisPositionRule(aboutZ, freedomSetOfCode(-2, kZ, kZ, false, kTol), at, p, kTol);
+  EXPECT_EQ(p.flags[0], 1);
+  EXPECT_EQ(p.point(0)[2], 7);
+  const double elsewhere[3] = {9, 9, 9};
+  applyAxisPositionRule(aboutZ, freedomSetOfCode(3, kZ, kZ, false, kTol), elsewhere, p, kTol);
+  EXPECT_EQ(p.point(0)[2], 7);
+
+  applyAxisPositionRule(freedomSetOfCode(3, kZ, kZ, true, kTol), freedomSetOfCode(3, kZ, kZ, false, kTol), at,
+                        p, kTol);
+  EXPECT_EQ(p.flags[0], 0);  // nothing turns: nothing to place
+}
+
+TEST(MergeConstraint, SecondPinOnTheSameAxisKeepsTheRotation) {
+  // Two pins about z through the origin, and one about a parallel axis elsewhere.
+  const double origin[3] = {0, 0, 0}, up[3] = {0, 0, 5}, aside[3] = {1, 0, 5};
+  FreedomSet r = freedomSetOfCode(-2, kZ, kZ, true, kTol);
+  FreedomSet t = freedomSetOfCode(-2, kZ, kZ, false, kTol);
+  AxisPositions p;
+  applyAxisPositionRule(r, t, origin, p, kTol);
+
+  FreedomSet r2 = r, t2 = t;
+  AxisPositions p2 = p;
+  mergeConstraint(r2, t2, p2, -2, -2, kZ, kZ, up, up, kTol);
+  EXPECT_EQ(r2.freeCount(), 1);
+  EXPECT_EQ(t2.freeCount(), 1);
+
+  mergeConstraint(r, t, p, -2, -2, kZ, kZ, aside, aside, kTol);
+  EXPECT_EQ(r.freeCount(), 0);
+  EXPECT_EQ(t.freeCount(), 1);
+}
+
+}  // namespace
+}  // namespace kalo_toolkit::detail
