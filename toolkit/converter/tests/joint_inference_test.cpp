@@ -166,6 +166,22 @@ TEST_F(TwoParts, TwoPinsOnOneAxisStayCylindricalAndOnParallelAxesSlideOnly) {
   expectPrimitives(*r.joint, {{KALOT_PRIM_PRISMATIC, {0, 0, 1}}});
 }
 
+TEST_F(TwoParts, LineInAPlaneThroughTheAxisKeepsTheCylinderOffTheAxisLocksTheTurn) {
+  // A pin along z, then a line of the base kept in the arm's plane x = 0.
+  mate("Pin", 0, line({0, 0, -5}, {0, 0, 1}), line({-10, 0, 0}, {0, 0, 1}));
+  mate("Guide", 0, line({0, 0, -5}, {0, 0, 1}), plane({-10, 0, 0}, {1, 0, 0}));
+  InferenceResult r = infer();
+  expectSolved(r);
+  expectPrimitives(*r.joint, {{KALOT_PRIM_PRISMATIC, {0, 0, 1}}, {KALOT_PRIM_REVOLUTE, {0, 0, 1}}});
+
+  top->constrains.pop_back();
+  mate("Guide", 0, line({0, 5, -5}, {0, 0, 1}), plane({-10, 0, 0}, {1, 0, 0}));
+  r = infer();
+  expectSolved(r);
+  expectPrimitives(*r.joint, {{KALOT_PRIM_PRISMATIC, {0, 0, 1}}});
+  expectPosition(r.joint->getBaseFrame(), {0, 0, 0});
+}
+
 TEST_F(TwoParts, AnglesAndAxesFollowThePlacementRotationAndScale) {
   // The arm is turned 90 degrees about z and scaled by 2: its local x is the top's y.
   const double quarter[9] = {0, 1, 0, -1, 0, 0, 0, 0, 1};
