@@ -1,0 +1,142 @@
+// The package as the host sees it after loading the module: classes, their
+// answers, and every method's signature against the package table.
+
+#include <dlfcn.h>
+
+#include <gtest/gtest.h>
+
+#include "package_table.hpp"
+#include "script.hpp"
+
+namespace kalo_qli_test {
+namespace {
+
+qcos::Host& host() { return qcos::Host::instance(); }
+
+TEST(PackageRegistry, PackageAndEntryPoints) {
+  const qcos::PackageInfo* package = host().package("kaloimport");
+  ASSERT_NE(package, nullptr);
+  EXPECT_STREQ(package->name(), "kaloimport");
+  EXPECT_EQ(package->description(), nullptr);
+  EXPECT_EQ(package->detailedDescription(), nullptr);
+  EXPECT_EQ(package->helpText(), nullptr);
+  EXPECT_EQ(package->firstHelpLine(), nullptr);
+  EXPECT_TRUE(package->isLocked());
+  EXPECT_TRUE(package->isDestructible());
+
+  const auto table = host().functionTable("kalo_qli");
+  EXPECT_EQ(table.functionNames, "");
+  EXPECT_EQ(table.reserved, 0u);
+
+  // The Body class information has an exported factory besides the package.
+  void* module = dlopen(KALO_QLI_MODULE_PATH, RTLD_NOW | RTLD_NOLOAD);
+  ASSERT_NE(module, nullptr);
+  EXPECT_NE(dlsym(module, "_ZN16kalo_toolkit_qli14create_bodycciEv"), nullptr);
+  dlclose(module);
+}
+
+TEST(PackageRegistry, ClassesInDefinitionOrderWithTheirAnswers) {
+  std::vector<std::string> expected;
+  for (const TableClass& c : packageTable()) expected.push_back(c.fullName);
+  EXPECT_EQ(host().classNames("kaloimport"), expected);
+
+  for (const TableClass& c : packageTable()) {
+    SCOPED_TRACE(c.fullName);
+    const qcos::ClassInfo* info = host().classInfo(c.fullName);
+    ASSERT_NE(info, nullptr);
+    EXPECT_STREQ(info->shortName(), c.shortName.c_str());
+    const std::string description = "This is the COSClassInfo class for the C++ class : " + c.shortName;
+    EXPECT_EQ(info->description(), description);
+    EXPECT_EQ(info->detailedDescription(), description);
+    EXPECT_EQ(host().superclassOf(c.fullName), c.superclass);
+
+    EXPECT_FALSE(info->isHidden());
+    EXPECT_FALSE(info->isSealed());
+    EXPECT_FALSE(info->isEnumeration());
+    EXPECT_FALSE(info->isHandleCompatible());
+    EXPECT_FALSE(info->hasInexactPropertyCompatibility());
+    EXPECT_FALSE(info->displaysFullName());
+    EXPECT_TRUE(info->propertiesCaseSensitive());
+    EXPECT_FALSE(info->truncatesPropertyNames());
+    EXPECT_TRUE(info->savesChildren());
+    EXPECT_TRUE(info->constructsOnLoad());
+    EXPECT_FALSE(info->usesClassDefaultsOnLoad());
+    EXPECT_TRUE(info->isLocked());
+    EXPECT_TRUE(info->isDestructible());
+    EXPECT_FALSE(info->hasClassFunctions());
+    EXPECT_FALSE(info->hasExtensionMethods());
+    EXPECT_FALSE(info->hasRootRecords());
+    EXPECT_FALSE(info->hasSeparateEventNamespace());
+    EXPECT_FALSE(info->hasCustomChildrenList());
+    EXPECT_EQ(info->module(), nullptr);
+    EXPECT_EQ(info->accessLevel(), 0);
+    EXPECT_EQ(info->arrayNature(), 0);
+    EXPECT_FALSE(info->allowsInstanceUpdates());
+  }
+}
+
+TEST(PackageRegistry, EverySignatureMatchesTheTable) {
+  for (const TableClass& c : packageTable()) {
+    const auto registered = host().methods(c.fullName);
+    EXPECT_EQ(registered.size(), c.methods.size()) << c.fullName << ": number of methods";
+    for (size_t i = 0; i < std::max(registered.size(), c.methods.size()); ++i) {
+      SCOPED_TRACE(c.fullName + " method " + std::to_string(i + 1));
+      if (i >= registered.size()) {
+        ADD_FAILURE() << "missing: " << c.methods[i].name;
+        continue;
+      }
+      if (i >= c.methods.size()) {
+        ADD_FAILURE() << "not in the table: " << registered[i].info->name();
+        continue;
+      }
+      EXPECT_EQ(registered[i].info->name(), c.methods[i].name);
+      EXPECT_EQ(registered[i].argumentKinds, c.methods[i].arguments);
+      EXPECT_EQ(registered[i].resultKinds, c.methods[i].results);
+    }
+  }
+}
+
+TEST(PackageRegistry, MethodAnswers) {
+  for (const TableClass& c : packageTable()) {
+    for (const auto& entry : host().methods(c.fullName)) {
+      SCOPED_TRACE(c.fullName + "." + entry.info->name());
+      const qcos::MethodInfo& m = *entry.info;
+      EXPECT_EQ(m.description(), nullptr);
+      EXPECT_EQ(m.memberAccess(), 0);
+      EXPECT_TRUE(m.isVisible());
+      EXPECT_FALSE(m.isStatic());
+      EXPECT_FALSE(m.isAbstract());
+      EXPECT_FALSE(m.isSealed());
+      EXPECT_TRUE(m.isLocked());
+      EXPECT_TRUE(m.isDestructible());
+      EXPECT_FALSE(m.isExplicit());
+      EXPECT_TRUE(m.dispatchesOnFirstArgument());
+      EXPECT_FALSE(m.overridesAllSignatures());
+    }
+  }
+}
+
+TEST(PackageRegistry, TwoSetTypeMethodsBehaveAsOne) {
+  const Value model = call1("kaloimport.ZoltModel", "ZoltModel",
+                            {text("u"), text("f"), text("o"), text("b"), text("M"),
+                             call1("kaloimport.Subsystem", "Subsystem", {text("Top")})});
+  const Value frame = call1("kaloimport.Frame", "Frame", {text("F"), int32_t{0}, text("m")});
+  const Value body = call1(
+      "kaloimport.Body", "Body",
+      {text("A"), 1.0, text("kg"), identity(), text("kg*m^2"), 1.0, text("m^3"), 1.0, text("m^2"), text("")});
+  const Value ground = call1("kaloimport.Ground", "Ground", {text("G"), frame});
+  const Value joint = call1("kaloimport.Joint", "Joint",
+                            {model, ground, body, column(0, 0, 0), column(0, 0, 0), text("m"), text("J")});
+  const qcos::CallResult result =
+      host().call("kaloimport.Joint", "setType", {joint, text("MasslessConnector")});
+  EXPECT_EQ(result.method, host().methods("kaloimport.Joint")[8].info)
+      << "the first registered overload runs";
+  EXPECT_EQ(textOf(call1("kaloimport.Joint", "getType", {joint})), "MasslessConnector");
+  // The second overload, run directly, has the same effect.
+  host().callUnchecked("kaloimport.Joint", *host().methods("kaloimport.Joint")[9].info,
+                       {joint, text("Weld")});
+  EXPECT_EQ(textOf(call1("kaloimport.Joint", "getTypeName", {joint})), "SimpleJoint");
+}
+
+}  // namespace
+}  // namespace kalo_qli_test
