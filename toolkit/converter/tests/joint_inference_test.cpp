@@ -310,15 +310,6 @@ TEST_F(TwoParts, MasslessConnectorMustBeAlone) {
   expectUnsolved(infer(), "Rod", details);
 }
 
-TEST_F(TwoParts, ReportsOfSeveralInferencesAccumulate) {
-  mate("Touch", 0, point({0, 0, -5}), plane({-10, 0, 0}, {0, 0, 1}));
-  infer();
-  detail::inferJoint(*converted->lastPair, converted->model, converted->map, converted->connected);
-  const std::string block =
-      "Constrained Parts: BaseModel, ArmModel\nConstrain Name: Touch\nError Details: Unknown\n" + kRule;
-  EXPECT_EQ(report(), block + block);
-}
-
 // ---- grouping ----------------------------------------------------------------------------------
 
 TEST_F(TwoParts, BothOrdersOfTwoPartsFormOnePair) {
