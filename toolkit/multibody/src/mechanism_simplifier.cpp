@@ -90,18 +90,25 @@ std::vector<SubsystemPtr> takeChildren(Subsystem& s) {
 }
 
 template <typename T>
-void renameWithPath(T& object, const std::string& path) {
-  if (!path.empty()) object.setName(path + object.getName());
+void renameWithPath(T& object, const std::string& path, std::string& buffer) {
+  if (path.empty()) return;
+  buffer.assign(path).append(object.getName());
+  object.setName(buffer);
 }
 
 }  // namespace
 
 struct MechanismSimplifier::Impl {
   // One recorded member of a group: a body or a weld joint of a subsystem.
+  enum class Kind : char {
+    Body,
+    Joint,        // between two bodies of one subsystem
+    JointAcross,  // between bodies of different subsystems: never moved
+  };
   struct Entry {
     int64_t group;  // id at the time of recording; resolved through the union-find
     boost::shared_ptr<ZoltBase> item;
-    bool isBody;
+    Kind kind;
   };
   struct SubsystemGroups {
     SubsystemPtr subsystem;
@@ -153,10 +160,10 @@ struct MechanismSimplifier::Impl {
     label[root] = keepLabel;
     return root;
   }
-  void record(const SubsystemPtr& s, int64_t g, const boost::shared_ptr<ZoltBase>& item, bool isBody) {
+  void record(const SubsystemPtr& s, int64_t g, const boost::shared_ptr<ZoltBase>& item, Kind kind) {
     auto found = subsystemSlot.emplace(s.get(), groupsBySubsystem.size());
     if (found.second) groupsBySubsystem.push_back(SubsystemGroups{s, {}});
-    groupsBySubsystem[found.first->second].entries.push_back(Entry{g, item, isBody});
+    groupsBySubsystem[found.first->second].entries.push_back(Entry{g, item, kind});
   }
 };
 
@@ -182,15 +189,16 @@ void MechanismSimplifier::Impl::flatten(const SubsystemPtr& top) {
   std::string path;  // names of the subsystems walked down into, each followed by '\'
   std::unordered_set<const Subsystem*> seen{top.get()};
   std::vector<Level> stack;
+  std::string nameBuffer;
 
   auto emit = [&](const Content& c, bool backwards) {
     const size_t nb = c.bodyRefs.size(), nj = c.joints.size(), ng = c.grounds.size();
     for (size_t k = 0; k < nb; ++k) {
       const BodyRefPtr& ref = c.bodyRefs[backwards ? nb - 1 - k : k];
       if (ref) {
-        renameWithPath(*ref, path);
+        renameWithPath(*ref, path, nameBuffer);
         if (const BodyPtr& body = ref->getBody()) {
-          renameWithPath(*body, path);
+          renameWithPath(*body, path, nameBuffer);
           body->setParent(top);
         }
       }
@@ -199,7 +207,7 @@ void MechanismSimplifier::Impl::flatten(const SubsystemPtr& top) {
     for (size_t k = 0; k < nj; ++k) {
       const JointPtr& joint = c.joints[backwards ? nj - 1 - k : k];
       if (joint) {
-        renameWithPath(*joint, path);
+        renameWithPath(*joint, path, nameBuffer);
         joint->setParent(top);
       }
       moved.joints.push_back(joint);
@@ -207,7 +215,7 @@ void MechanismSimplifier::Impl::flatten(const SubsystemPtr& top) {
     for (size_t k = 0; k < ng; ++k) {
       const GroundPtr& ground = c.grounds[backwards ? ng - 1 - k : k];
       if (ground) {
-        renameWithPath(*ground, path);
+        renameWithPath(*ground, path, nameBuffer);
         ground->setParent(top);
       }
       moved.grounds.push_back(ground);
@@ -282,26 +290,29 @@ void MechanismSimplifier::Impl::groupJoint(const JointPtr& joint) {
   if (ia == bodyGroups.end() && ib == bodyGroups.end()) {
     g = newGroup();
     bodyGroups.emplace(a.get(), g);
-    record(sa, g, a, true);
+    record(sa, g, a, Kind::Body);
     // A body welded to itself is recorded once: a second entry would count
     // twice and name one body reference twice.
     if (b != a) {
       bodyGroups.emplace(b.get(), g);
-      record(sb, g, b, true);
+      record(sb, g, b, Kind::Body);
     }
   } else if (ib == bodyGroups.end()) {
     g = findRoot(ia->second);
     bodyGroups.emplace(b.get(), g);
-    record(sb, g, b, true);
+    record(sb, g, b, Kind::Body);
   } else if (ia == bodyGroups.end()) {
     g = findRoot(ib->second);
     bodyGroups.emplace(a.get(), g);
-    record(sa, g, a, true);
+    record(sa, g, a, Kind::Body);
   } else {
     const int64_t ra = findRoot(ia->second), rb = findRoot(ib->second);
     g = ra == rb ? ra : merge(ra, rb);
   }
-  record(sj, g, joint, false);
+  // Bodies of one group and one subsystem are moved together, into the same
+  // rigid subsystem, so whether the two bodies share a parent cannot change
+  // before the build pass looks at it.
+  record(sj, g, joint, sa == sb ? Kind::Joint : Kind::JointAcross);
 }
 
 void MechanismSimplifier::Impl::build() {
@@ -337,11 +348,13 @@ void MechanismSimplifier::Impl::buildSubsystem(SubsystemGroups& sg) {
   Subsystem& s = *sg.subsystem;
   const size_t bodyRefTotal = s.getBodyRefCount(), jointTotal = s.getJointCount();
   std::unordered_map<const Body*, size_t> firstBodyRef;
+  firstBodyRef.reserve(bodyRefTotal);
   for (size_t i = 0; i < bodyRefTotal; ++i) {
     const BodyRefPtr ref = s.getBodyRefAt(i);
     if (ref && ref->getBody()) firstBodyRef.emplace(ref->getBody().get(), i);
   }
   std::unordered_map<const Joint*, size_t> jointIndex;
+  jointIndex.reserve(jointTotal);
   for (size_t i = 0; i < jointTotal; ++i) {
     const JointPtr joint = s.getJointAt(i);
     if (joint) jointIndex.emplace(joint.get(), i);
@@ -365,16 +378,14 @@ void MechanismSimplifier::Impl::buildSubsystem(SubsystemGroups& sg) {
     jointIdx.clear();
     for (size_t k = begin; k < last; ++k) {
       const Entry& e = entries[k];
-      if (e.isBody) {
+      if (e.kind == Kind::Body) {
         const auto it = firstBodyRef.find(static_cast<const Body*>(e.item.get()));
         if (it != firstBodyRef.end() && !bodyMoved[it->second]) bodyIdx.push_back(it->second);
         continue;
       }
-      const Joint& joint = static_cast<const Joint&>(*e.item);
-      const BodyPtr a = sideBody(joint.getBaseFrame()), b = sideBody(joint.getFollowerFrame());
       // A weld between bodies of different subsystems stays where it is.
-      if (!a || !b || a->getParent() != b->getParent()) continue;
-      const auto it = jointIndex.find(&joint);
+      if (e.kind == Kind::JointAcross) continue;
+      const auto it = jointIndex.find(static_cast<const Joint*>(e.item.get()));
       if (it != jointIndex.end() && !jointMoved[it->second]) jointIdx.push_back(it->second);
     }
     std::sort(bodyIdx.begin(), bodyIdx.end());
