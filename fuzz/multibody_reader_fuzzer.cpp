@@ -56,7 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (written != KALOT_SUCCESS && written != KALOT_XML_READ_ERROR) std::abort();
   if (written == KALOT_SUCCESS) {
     // What the writer produced must read back.
-    boost::shared_ptr<ZoltModel> again = ZoltModel::readFromXML(&error, outputPath, MechanismSimplifier::None);
+    boost::shared_ptr<ZoltModel> again =
+        ZoltModel::readFromXML(&error, outputPath, MechanismSimplifier::None);
     if (!again) std::abort();
   }
   MechanismSimplifier simplifier(model->getTopSubsystem(), MechanismSimplifier::FlattenAndGroup);

@@ -1,0 +1,166 @@
+// Writes and reads synthetic multibody files of N bodies and compares the read
+// with `xmllint --noout` (a plain well-formedness parse) on the same file.
+// Each phase runs in a child process of its own, so its peak resident memory
+// is its own.
+//
+//   kalo_multibody_xml_bench [N ...]        (default 1000 10000 50000)
+// Environment: KALO_BENCH_DIR (folder for the files, default /tmp), KALO_BENCH_KEEP=1 keeps them.
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <kalo_toolkit/subsystem.hpp>
+#include <kalo_toolkit/zolt_model.hpp>
+
+#include "synthetic_model.hpp"
+
+#ifndef KALO_BUILD_TYPE
+#define KALO_BUILD_TYPE "unknown"
+#endif
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct PhaseResult {
+  double seconds = -1;  // negative: the phase failed
+  long peakKiB = 0;
+};
+
+double since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+long peakRssKiB() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
+// Runs `phase` in a child process and returns its time and the child's peak memory.
+template <typename F>
+PhaseResult inChild(F phase) {
+  int fds[2];
+  if (pipe(fds) != 0) return {};
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(fds[0]);
+    PhaseResult r;
+    r.seconds = phase();
+    r.peakKiB = peakRssKiB();
+    if (write(fds[1], &r, sizeof r) != static_cast<ssize_t>(sizeof r)) _exit(2);
+    _exit(0);
+  }
+  close(fds[1]);
+  PhaseResult r;
+  if (pid < 0 || read(fds[0], &r, sizeof r) != static_cast<ssize_t>(sizeof r)) r = PhaseResult{};
+  close(fds[0]);
+  int status = 0;
+  if (pid > 0) waitpid(pid, &status, 0);
+  return r;
+}
+
+double fileMiB(const std::string& path) {
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  return in ? static_cast<double>(in.tellg()) / (1024.0 * 1024.0) : 0.0;
+}
+
+std::string machine() {
+  std::ifstream cpu("/proc/cpuinfo");
+  std::string line, model = "unknown CPU";
+  while (std::getline(cpu, line)) {
+    if (line.rfind("model name", 0) == 0) {
+      model = line.substr(line.find(':') + 2);
+      break;
+    }
+  }
+  return model + ", " + std::to_string(sysconf(_SC_NPROCESSORS_ONLN)) + " cores";
+}
+
+struct Row {
+  int n;
+  double mib;
+  PhaseResult write, read, lint;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<int> sizes;
+  for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
+  if (sizes.empty()) sizes = {1000, 10000, 50000};
+  const char* dirEnv = std::getenv("KALO_BENCH_DIR");
+  const std::string dir = dirEnv && *dirEnv ? dirEnv : "/tmp";
+  const bool keep = std::getenv("KALO_BENCH_KEEP") != nullptr;
+  const bool haveLint = std::system("xmllint --version >/dev/null 2>&1") == 0;
+
+  std::printf("multibody XML write/read benchmark (%s build) on %s\n", KALO_BUILD_TYPE, machine().c_str());
+  std::printf(
+      "model: N bodies x 3 frames, N-1 joints (1-2 primitives), 1 ground + weld, 4 nested subsystems\n\n");
+  std::printf("%8s %9s | %9s %8s %9s | %9s %8s %9s %9s | %9s %7s\n", "N", "file MiB", "write s", "MiB/s",
+              "peak MiB", "read s", "MiB/s", "us/body", "peak MiB", "xmllint s", "ratio");
+
+  std::vector<Row> rows;
+  for (int n : sizes) {
+    const std::string path =
+        dir + "/kalo_bench_" + std::to_string(n) + "_" + std::to_string(getpid()) + ".xml";
+    Row row{n, 0, {}, {}, {}};
+    row.write = inChild([&] {
+      auto model = kalo_bench::makeSyntheticModel(n);
+      const auto start = Clock::now();
+      const int rc = model->writeToXML(path);
+      const double t = since(start);
+      return rc == 0 ? t : -1.0;
+    });
+    row.mib = fileMiB(path);
+    row.read = inChild([&] {
+      const auto start = Clock::now();
+      KalotError error = KALOT_GENERIC_FAILURE;
+      auto model =
+          kalo_toolkit::ZoltModel::readFromXML(&error, path, kalo_toolkit::MechanismSimplifier::None);
+      const double t = since(start);
+      // Dropping the model is part of the cost of a read.
+      return model && model->getTopSubsystem()->getBodyRefCount() > 0 ? t : -1.0;
+    });
+    if (haveLint) {
+      row.lint = inChild([&] {
+        const std::string cmd = "xmllint --noout '" + path + "'";
+        const auto start = Clock::now();
+        const int rc = std::system(cmd.c_str());
+        return rc == 0 ? since(start) : -1.0;
+      });
+    }
+    if (!keep) std::remove(path.c_str());
+    rows.push_back(row);
+
+    const double ratio = row.lint.seconds > 0 ? row.read.seconds / row.lint.seconds : NAN;
+    std::printf("%8d %9.2f | %9.3f %8.1f %9.1f | %9.3f %8.1f %9.2f %9.1f | %9.3f %7.2f\n", n, row.mib,
+                row.write.seconds, row.mib / row.write.seconds, row.write.peakKiB / 1024.0, row.read.seconds,
+                row.mib / row.read.seconds, row.read.seconds * 1e6 / n, row.read.peakKiB / 1024.0,
+                row.lint.seconds, ratio);
+    std::fflush(stdout);
+    if (row.write.seconds < 0 || row.read.seconds < 0) {
+      std::fprintf(stderr, "write or read failed for N = %d\n", n);
+      return 1;
+    }
+  }
+
+  if (rows.size() > 1) {
+    std::printf("\ngrowth exponent (time ~ N^k) between consecutive sizes:\n");
+    for (size_t i = 1; i < rows.size(); ++i) {
+      const double dn = std::log(static_cast<double>(rows[i].n) / rows[i - 1].n);
+      std::printf("  %d -> %d: write k = %.2f, read k = %.2f, xmllint k = %.2f\n", rows[i - 1].n, rows[i].n,
+                  std::log(rows[i].write.seconds / rows[i - 1].write.seconds) / dn,
+                  std::log(rows[i].read.seconds / rows[i - 1].read.seconds) / dn,
+                  std::log(rows[i].lint.seconds / rows[i - 1].lint.seconds) / dn);
+    }
+  }
+  std::printf("\nxmllint time includes starting the program; ratio = read s / xmllint s.\n");
+  return 0;
+}
