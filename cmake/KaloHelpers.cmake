@@ -3,8 +3,13 @@
 # kalo_install_library(<target> <pc-description> <pc-requires>)
 # Installs a shared library into the KaloTargets export set and writes its .pc file.
 function(kalo_install_library target description requires)
+  # Imported as kalo::<name without the kalo_ prefix>; installed libraries find
+  # each other next to themselves.
+  string(REGEX REPLACE "^kalo_" "" _export_name ${target})
   set_target_properties(${target} PROPERTIES
-    VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR})
+    VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR}
+    EXPORT_NAME ${_export_name}
+    INSTALL_RPATH "$ORIGIN")
   install(TARGETS ${target} EXPORT KaloTargets
     LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
     ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
