@@ -10,10 +10,11 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${FUZZ_BUILD_DIR:-$ROOT/build-fuzz}"
 JOBS="${FUZZ_JOBS:-2}"
 
+mkdir -p "$BUILD"
 cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DKALO_FUZZ=ON -DKALO_SANITIZE=ON -DKALO_BUILD_TESTS=OFF -DKALO_BUILD_BENCH=OFF >"$BUILD.configure.log" 2>&1 ||
-  { cat "$BUILD.configure.log"; exit 1; }
+  -DKALO_FUZZ=ON -DKALO_SANITIZE=ON -DKALO_BUILD_TESTS=OFF -DKALO_BUILD_BENCH=OFF >"$BUILD/configure.log" 2>&1 ||
+  { cat "$BUILD/configure.log"; exit 1; }
 cmake --build "$BUILD" --target multibody_reader_fuzzer -j"$JOBS"
 
 WORK="$(mktemp -d)"
