@@ -25,17 +25,50 @@ const std::pair<const char*, const char*> kRedundancyRules[] = {
 
 }  // namespace
 
-void Constraints2Connections::add(Constraint& constraint) {
-  const ConstraintKey key(constraint.geometryOne.instanceId, constraint.geometryTwo.instanceId);
-  const auto it = constraintMap.lower_bound(key);
-  if (it != constraintMap.end() && !constraintMap.key_comp()(key, it->first)) {
-    it->second.push_back(constraint);
-  } else {
-    constraintMap.emplace_hint(it, key, Constraints{constraint});
+void Constraints2Connections::add(Constraint& constraint) { pending_.push_back(constraint); }
+
+const Constraints2Connections::ConstraintMap& Constraints2Connections::getConstraintMap() const {
+  mergePending();
+  return constraintMap;
+}
+
+void Constraints2Connections::mergePending() const {
+  if (pending_.empty()) return;
+  struct Entry {
+    ConstraintKey key;
+    std::size_t index;
+  };
+  std::vector<Entry> entries;
+  entries.reserve(pending_.size());
+  for (std::size_t i = 0; i < pending_.size(); ++i) {
+    entries.push_back(
+        {ConstraintKey(pending_[i].geometryOne.instanceId, pending_[i].geometryTwo.instanceId), i});
   }
+  // Stable: within a group the constraints keep the order in which they were added,
+  // and the first of them gives the group its key.
+  const KeyComp less;
+  std::stable_sort(entries.begin(), entries.end(),
+                   [&less](const Entry& a, const Entry& b) { return less(a.key, b.key); });
+  // Keys of this batch come in ascending order: into an empty map each new group
+  // goes at the end without a search.
+  const bool wasEmpty = constraintMap.empty();
+  for (std::size_t run = 0; run < entries.size();) {
+    const ConstraintKey& key = entries[run].key;
+    auto group = constraintMap.end();
+    if (!wasEmpty) group = constraintMap.lower_bound(key);
+    if (group == constraintMap.end() || less(key, group->first)) {
+      group = constraintMap.emplace_hint(group, key, Constraints());
+    }
+    std::size_t end = run;
+    while (end < entries.size() && !less(key, entries[end].key)) ++end;
+    if (group->second.empty()) group->second.reserve(end - run);
+    for (; run < end; ++run) group->second.push_back(std::move(pending_[entries[run].index]));
+  }
+  Constraints().swap(pending_);
 }
 
 void Constraints2Connections::computeConnections() {
+  mergePending();
   connections.reserve(connections.size() + constraintMap.size());
   for (const auto& group : constraintMap) connections.push_back(computeConnection(group.second));
 }
@@ -57,7 +90,9 @@ Connection Constraints2Connections::computeConnection(const Constraints& constra
         return processGeneral(reduced);
     }
   }();
-  result.constraintsOriginal = constraints;
+  // The builders record the list they received; a group that lost nothing in
+  // the clean-up is already that list, unless the lone constraint was reverted.
+  if (reduced.size() != constraints.size() || reduced.size() == 1) result.constraintsOriginal = constraints;
   return result;
 }
 
@@ -66,11 +101,11 @@ Constraints2Connections::Constraints Constraints2Connections::removeRedundant(
   CodeMap buckets;
   bool changed = false;
   for (const Constraint& c : constraints) {
-    Constraints& bucket = buckets[c.getConstraintType()];
-    if (std::any_of(bucket.begin(), bucket.end(), [&](const Constraint& e) { return isDuplicate(c, e); })) {
+    std::vector<const Constraint*>& bucket = buckets[c.getConstraintType()];
+    if (std::any_of(bucket.begin(), bucket.end(), [&](const Constraint* e) { return isDuplicate(c, *e); })) {
       changed = true;
     } else {
-      bucket.push_back(c);
+      bucket.push_back(&c);
     }
   }
   for (const auto& rule : kRedundancyRules) {
@@ -83,8 +118,8 @@ Constraints2Connections::Constraints Constraints2Connections::removeRedundant(
   // Buckets are visited in byte-wise order of their pair codes; the rules for
   // two and three constraints depend on this order.
   Constraints result;
-  for (auto& bucket : buckets) {
-    for (Constraint& c : bucket.second) result.push_back(std::move(c));
+  for (const auto& bucket : buckets) {
+    for (const Constraint* c : bucket.second) result.push_back(*c);
   }
   return result;
 }
@@ -94,8 +129,8 @@ bool Constraints2Connections::removeIfParallel(CodeMap& buckets, const std::stri
   const auto ref = buckets.find(reference);
   if (ref == buckets.end() || buckets.find(target) == buckets.end()) return false;
   bool removed = false;
-  for (const Constraint& r : ref->second) {
-    if (removeIfParallel(buckets, r, target)) removed = true;
+  for (const Constraint* r : ref->second) {
+    if (removeIfParallel(buckets, *r, target)) removed = true;
   }
   return removed;
 }
@@ -104,10 +139,10 @@ bool Constraints2Connections::removeIfParallel(CodeMap& buckets, const Constrain
                                                const std::string& target) const {
   const auto it = buckets.find(target);
   if (it == buckets.end()) return false;
-  Constraints& bucket = it->second;
+  std::vector<const Constraint*>& bucket = it->second;
   const ConstraintGeometry& r = reference.geometryOne;
-  const auto end = std::remove_if(bucket.begin(), bucket.end(), [&](const Constraint& t) {
-    return Constraint::isParallel(r.direction, detail::geometryOn(t, r.instanceId).direction);
+  const auto end = std::remove_if(bucket.begin(), bucket.end(), [&](const Constraint* t) {
+    return Constraint::isParallel(r.direction, detail::geometryOn(*t, r.instanceId).direction);
   });
   const bool removed = end != bucket.end();
   bucket.erase(end, bucket.end());

@@ -5,8 +5,9 @@
 
 #include "instance_coordinates.hpp"
 
+#include <algorithm>
 #include <initializer_list>
-#include <set>
+#include <vector>
 
 namespace kalo::csts2connections {
 
@@ -14,12 +15,36 @@ using ombra_math::Vector3_T;
 
 namespace {
 
-using CodeSet = std::set<std::string>;
+// The distinct pair codes of a constraint list.
+class CodeSet {
+ public:
+  explicit CodeSet(std::initializer_list<std::string> codes) {
+    for (const std::string& code : codes) {
+      if (std::find(codes_.begin(), codes_.end(), code) == codes_.end()) codes_.push_back(code);
+    }
+  }
+  // Equal as sets to the distinct codes of `option`.
+  bool equals(std::initializer_list<const char*> option) const {
+    for (const char* code : option) {
+      if (std::find(codes_.begin(), codes_.end(), code) == codes_.end()) return false;
+    }
+    for (const std::string& code : codes_) {
+      if (std::find_if(option.begin(), option.end(), [&](const char* o) { return code == o; }) ==
+          option.end()) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+ private:
+  std::vector<std::string> codes_;
+};
 
 // The set of codes equals one of `options`.
-bool matchesOne(const CodeSet& codes, std::initializer_list<CodeSet> options) {
-  for (const CodeSet& option : options) {
-    if (codes == option) return true;
+bool matchesOne(const CodeSet& codes, std::initializer_list<std::initializer_list<const char*>> options) {
+  for (const auto& option : options) {
+    if (codes.equals(option)) return true;
   }
   return false;
 }
@@ -29,7 +54,7 @@ bool matchesPair(const CodeSet& codes, std::initializer_list<const char*> first,
                  std::initializer_list<const char*> second) {
   for (const char* x : first) {
     for (const char* y : second) {
-      if (codes == CodeSet{x, y}) return true;
+      if (codes.equals({x, y})) return true;
     }
   }
   return false;

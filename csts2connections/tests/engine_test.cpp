@@ -138,5 +138,29 @@ TEST(Engine, ComputingTwiceAppendsASecondSetInKeyOrder) {
   EXPECT_EQ(engine.connections[2].type, Connection::Spherical);
 }
 
+TEST(Engine, GroupsKeepAddOrderAndTheirFirstKeyAcrossComputations) {
+  Constraints2Connections engine;
+  const Instance other{{"Other"}, {}};
+  C p1 = coincident("p1", G::Point, {0, 0, 0});
+  C q(C::Coincident, "q", geomAt(G::Plane, kA, {}), geomAt(G::Plane, other, {}));
+  C p2(C::Coincident, "p2", geomAt(G::Point, kB, {0, 0, 2}), geomAt(G::Point, kA, {0, 0, 2}));
+  engine.add(p1);
+  engine.computeConnections();
+  engine.add(q);
+  engine.add(p2);
+  const auto& groups = engine.getConstraintMap();
+  ASSERT_EQ(groups.size(), 2u);
+  const auto pair = groups.find(ConstraintKey(p2.geometryOne.instanceId, p2.geometryTwo.instanceId));
+  ASSERT_NE(pair, groups.end());
+  EXPECT_EQ(pair->first.firstId, p1.geometryOne.instanceId);
+  EXPECT_EQ(names(pair->second), (std::vector<std::string>{"p1", "p2"}));
+  engine.computeConnections();
+  ASSERT_EQ(engine.connections.size(), 3u);
+  EXPECT_EQ(engine.connections[0].type, Connection::Spherical);
+  int revolutes = 0;
+  for (std::size_t i = 1; i < 3; ++i) revolutes += engine.connections[i].type == Connection::Revolute;
+  EXPECT_EQ(revolutes, 1);
+}
+
 }  // namespace
 }  // namespace c2c_test

@@ -3,7 +3,7 @@
 #include <kalo_csts2connections/export.hpp>
 
 #include <cstdint>
-#include <string>
+#include <string_view>
 
 namespace kalo::csts2connections {
 
@@ -12,12 +12,19 @@ namespace kalo::csts2connections {
 struct KALO_CSTS2CONNECTIONS_API ConstraintKey {
   ConstraintKey(std::uint32_t firstId, std::uint32_t secondId);
 
-  std::uint32_t firstId;
-  std::uint32_t secondId;
   // Decimal text of the smaller id followed by that of the larger one, as
   // boost::lexical_cast renders them under the global locale at construction.
-  // Computed once so that the order of a map cannot change under it.
-  std::string text;
+  std::string_view text() const { return std::string_view(text_, length_); }
+
+  std::uint32_t firstId;
+  std::uint32_t secondId;
+
+ private:
+  // Held inline and computed once: ordering a large map then touches one node
+  // per step, and the order cannot change if the global locale does. Two ids of
+  // at most ten digits with at most nine group separators each fit.
+  char text_[38];
+  std::uint8_t length_;
 };
 
 // Orders keys by their text, byte by byte; keys of equal text are told apart by

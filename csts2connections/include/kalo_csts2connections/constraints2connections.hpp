@@ -19,11 +19,13 @@ namespace kalo::csts2connections {
 class KALO_CSTS2CONNECTIONS_API Constraints2Connections {
  public:
   using Constraints = std::vector<Constraint>;
-  // Constraints of one group sorted by pair code.
-  using CodeMap = std::map<std::string, Constraints>;
+  // The constraints of one group (pointing into it) sorted by pair code.
+  using CodeMap = std::map<std::string, std::vector<const Constraint*>>;
 
   Constraints2Connections() = default;
   virtual ~Constraints2Connections() = default;
+
+  using ConstraintMap = std::map<ConstraintKey, Constraints, KeyComp>;
 
   // Stores a copy of the constraint in the group of its instance pair.
   void add(Constraint& constraint);
@@ -38,7 +40,10 @@ class KALO_CSTS2CONNECTIONS_API Constraints2Connections {
   // Pair code of a lone constraint → connection type.
   static const std::map<std::string, Connection::Type> s_zMapSingle;
 
-  std::map<ConstraintKey, Constraints, KeyComp> constraintMap;
+  // The groups of constraints by instance pair, in key order; each group in the
+  // order its constraints were added.
+  const ConstraintMap& getConstraintMap() const;
+
   std::vector<Connection> connections;
 
  protected:
@@ -103,6 +108,15 @@ class KALO_CSTS2CONNECTIONS_API Constraints2Connections {
                           const ConstraintGeometry*& other) const;
 
  private:
+  // Moves the constraints added since the last call into their groups.
+  void mergePending() const;
+
+  // Added constraints reach their groups in batches: sorting a batch by key and
+  // filling the map in key order costs far less than a search of a large map
+  // for every constraint, and lays the groups out in the order they are visited.
+  mutable ConstraintMap constraintMap;
+  mutable Constraints pending_;
+
   // Axis geometry of a list: concentric, else the first line, else the first plane.
   void findAxisGeom(const Constraints& constraints, const ConstraintGeometry*& geometry,
                     const ConstraintGeometry*& other) const;
