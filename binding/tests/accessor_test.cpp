@@ -17,7 +17,7 @@ const std::string kSubsystem = "kaloimport.Subsystem";
 
 std::string nameOf(const Value& object) { return textOf(call1(kZoltBase, "getName", {object})); }
 
-TEST(Accessors, BodyTextsAndMatrices) {
+TEST(QliAccessors, BodyTextsAndMatrices) {
   const Value body = call1(kBody, "Body",
                            {text("B"), 2.5, text("lbm"), matrix({1, 2, 3, 4, 5, 6, 7, 8, 9}),
                             text("lbm*in^2"), 0.25, text("in^3"), 3.0, text("in^2"), text("b.stl")});
@@ -39,7 +39,7 @@ TEST(Accessors, BodyTextsAndMatrices) {
   EXPECT_EQ(doublesOf(color), (std::vector<double>{-1, -1, -1})) << "a body made here has no material";
 }
 
-TEST(Accessors, BodyFramesAndEmptyResults) {
+TEST(QliAccessors, BodyFramesAndEmptyResults) {
   const Value body = makeBody("A", 1.0);
   EXPECT_TRUE(isEmpty(call1(kBody, "getCGFrame", {body})));
   EXPECT_TRUE(isEmpty(call1(kBody, "getOriginFrame", {body})));
@@ -63,7 +63,7 @@ TEST(Accessors, BodyFramesAndEmptyResults) {
   EXPECT_TRUE(isEmpty(call1(kBody, "getCGFrame", {body}))) << "an empty frame unsets it";
 }
 
-TEST(Accessors, FrameConstructorsAndSetters) {
+TEST(QliAccessors, FrameConstructorsAndSetters) {
   const Value frame = call1(kFrame, "Frame",
                             {text("F"), int32_t{7}, row(1, 2, 3), text("cm"), text("P"), identity(),
                              text("deg"), text("Euler X-Y-Z"), text("O")});
@@ -97,7 +97,7 @@ TEST(Accessors, FrameConstructorsAndSetters) {
   EXPECT_EQ(nameOf(shortFrame), "CS5");
 }
 
-TEST(Accessors, FrameRefGroundAndPrimitive) {
+TEST(QliAccessors, FrameRefGroundAndPrimitive) {
   const Value noFrame = call1(kFrameRef, "FrameRef", {call1(kBody, "getCGFrame", {makeBody("A", 1)})});
   EXPECT_EQ(nameOf(noFrame), "");
   EXPECT_TRUE(isEmpty(call1(kFrameRef, "getFrame", {noFrame})));
@@ -127,7 +127,7 @@ TEST(Accessors, FrameRefGroundAndPrimitive) {
   EXPECT_EQ(textOf(call1(kPrimitive, "getRefFrame", {bare})), "Base");
 }
 
-TEST(Accessors, SubsystemListsAndRootBody) {
+TEST(QliAccessors, SubsystemListsAndRootBody) {
   const Value sub = call1(kSubsystem, "Subsystem", {text("S")});
   call(kZoltBase, "setNodeID", {sub, text("/M/S")});
   EXPECT_EQ(textOf(call1(kZoltBase, "getNodeID", {sub})), "/M/S");
@@ -166,7 +166,7 @@ TEST(Accessors, SubsystemListsAndRootBody) {
   EXPECT_EQ(int32Of(call1(kSubsystem, "getBodyRefCount", {sub})), 1);
 }
 
-TEST(Accessors, ModelConstructorAndFrameIds) {
+TEST(QliAccessors, ModelConstructorAndFrameIds) {
   const Value top = call1(kSubsystem, "Subsystem", {text("T")});
   const Value model = call1("kaloimport.ZoltModel", "ZoltModel",
                             {text("using"), text("from"), text("on"), text("by"), text("Name"), top});

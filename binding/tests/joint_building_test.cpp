@@ -30,7 +30,7 @@ Value build(const std::string& how, const Value& model, const Value& base, const
                {model, base, follower, column(x, 0, 0), column(x + 1, 0, 0), text("mm"), text(how)});
 }
 
-TEST(JointBuilding, FactoriesConnectorsAndRoundTrip) {
+TEST(QliJointBuilding, FactoriesConnectorsAndRoundTrip) {
   const Value top = call1(kSubsystem, "Subsystem", {text("Top")});
   const Value model =
       call1(kModel, "ZoltModel", {text("kalo tests"), text(""), text(""), text(""), text("Joints"), top});
@@ -98,7 +98,7 @@ TEST(JointBuilding, FactoriesConnectorsAndRoundTrip) {
             "B");
 }
 
-TEST(JointBuilding, PrimitivesAddedOneByOne) {
+TEST(QliJointBuilding, PrimitivesAddedOneByOne) {
   const Value top = call1(kSubsystem, "Subsystem", {text("Top")});
   const Value model = call1(kModel, "ZoltModel", {text(""), text(""), text(""), text(""), text("M"), top});
   const Value joint = build("Joint", model, makeBody("P", 1), makeBody("Q", 1), 0);
@@ -113,7 +113,7 @@ TEST(JointBuilding, PrimitivesAddedOneByOne) {
   EXPECT_TRUE(isEmpty(call1(kJoint, "getPrimitiveAt", {joint, 2u})));
 }
 
-TEST(JointBuilding, ModelRefusalOfAnEndThatIsNoBodyComesBackAsHostError) {
+TEST(QliJointBuilding, ModelRefusalOfAnEndThatIsNoBodyComesBackAsHostError) {
   const size_t before = qcos::Host::instance().liveInstanceCount();
   {
     const Value top = call1(kSubsystem, "Subsystem", {text("Top")});

@@ -80,7 +80,7 @@ const char* const kGrouped =
     "    body A: A 2.5kg frames CS1#2[1,0,0] CS2#3[1,0,0]\n"
     "    joint A--B SimpleJoint CS2#3[1,0,0] -> CS1#4[1,0,0] weld[0.57735,0.57735,0.57735]\n";
 
-TEST(ModelFile, BuiltModelReadBackWithEachOption) {
+TEST(QliModelFile, BuiltModelReadBackWithEachOption) {
   const std::string path = scratchPath("sample.xml");
   ASSERT_EQ(textOf(call1(kModel, "writeToXML", {buildSampleModel(), text(path)})), "");
 
@@ -99,7 +99,7 @@ TEST(ModelFile, BuiltModelReadBackWithEachOption) {
   }
 }
 
-TEST(ModelFile, CommittedSampleThroughEveryAccessor) {
+TEST(QliModelFile, CommittedSampleThroughEveryAccessor) {
   const std::string path = std::string(KALO_TEST_DATA_DIR) + "/multibody/sample_model.xml";
   const auto [model, error] = read(path, 0);
   ASSERT_EQ(error, "");
@@ -165,7 +165,7 @@ TEST(ModelFile, CommittedSampleThroughEveryAccessor) {
   EXPECT_EQ(textOf(call1("kaloimport.ZoltBase", "getName", {moved})), "Flex\\Link \xC3\xA9");
 }
 
-TEST(ModelFile, FailuresComeBackAsText) {
+TEST(QliModelFile, FailuresComeBackAsText) {
   for (const std::string& path :
        {scratchPath("missing.xml"), std::string(KALO_TEST_DATA_DIR) + "/multibody/bad_mass.xml"}) {
     SCOPED_TRACE(path);

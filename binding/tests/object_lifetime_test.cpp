@@ -17,7 +17,7 @@ const std::string kSample = std::string(KALO_TEST_DATA_DIR) + "/multibody/sample
 
 size_t liveObjects() { return qcos::Host::instance().liveInstanceCount(); }
 
-TEST(ObjectLifetime, TwoHostObjectsShareOneFrame) {
+TEST(QliObjectLifetime, TwoHostObjectsShareOneFrame) {
   const Value body = makeBody("A", 1.0);
   call(kBody, "addLink", {body, call1(kFrame, "Frame", {text(""), int32_t{0}, text("m")})});
   const Value first = call1(kBody, "getLinkAt", {body, int32_t{0}});
@@ -35,7 +35,7 @@ TEST(ObjectLifetime, TwoHostObjectsShareOneFrame) {
   EXPECT_EQ(textOf(call1("kaloimport.ZoltBase", "getName", {first})), "Renamed");
 }
 
-TEST(ObjectLifetime, DestroyingEveryHostObjectReleasesTheModel) {
+TEST(QliObjectLifetime, DestroyingEveryHostObjectReleasesTheModel) {
   const size_t before = liveObjects();
   boost::weak_ptr<kalo_toolkit::ZoltBase> model, body, frame;
   {
@@ -58,7 +58,7 @@ TEST(ObjectLifetime, DestroyingEveryHostObjectReleasesTheModel) {
   EXPECT_EQ(liveObjects(), before);
 }
 
-TEST(ObjectLifetime, ParentIsAlwaysAZoltBaseAndDynamiccastConverts) {
+TEST(QliObjectLifetime, ParentIsAlwaysAZoltBaseAndDynamiccastConverts) {
   const std::vector<Value> read = call("kaloimport.ZoltModel", "readFromXML", {text(kSample), int32_t{0}});
   const Value top = call1("kaloimport.ZoltModel", "getTopSubsystem", {read[0]});
   const Value flex =
@@ -89,7 +89,7 @@ TEST(ObjectLifetime, ParentIsAlwaysAZoltBaseAndDynamiccastConverts) {
   EXPECT_TRUE(isEmpty(call1("kaloimport.ZoltBase", "getParent", {loose})));
 }
 
-TEST(ObjectLifetime, DispatchOnTheFirstArgumentFindsInheritedMethods) {
+TEST(QliObjectLifetime, DispatchOnTheFirstArgumentFindsInheritedMethods) {
   const Value body = makeBody("Dispatched", 1.0);
   const qcos::CallResult result = qcos::Host::instance().dispatch("getName", {body});
   EXPECT_EQ(textOf(result.results.at(0)), "Dispatched");

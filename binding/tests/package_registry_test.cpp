@@ -13,7 +13,7 @@ namespace {
 
 qcos::Host& host() { return qcos::Host::instance(); }
 
-TEST(PackageRegistry, PackageAndEntryPoints) {
+TEST(QliPackageRegistry, PackageAndEntryPoints) {
   const qcos::PackageInfo* package = host().package("kaloimport");
   ASSERT_NE(package, nullptr);
   EXPECT_STREQ(package->name(), "kaloimport");
@@ -35,7 +35,7 @@ TEST(PackageRegistry, PackageAndEntryPoints) {
   dlclose(module);
 }
 
-TEST(PackageRegistry, ClassesInDefinitionOrderWithTheirAnswers) {
+TEST(QliPackageRegistry, ClassesInDefinitionOrderWithTheirAnswers) {
   std::vector<std::string> expected;
   for (const TableClass& c : packageTable()) expected.push_back(c.fullName);
   EXPECT_EQ(host().classNames("kaloimport"), expected);
@@ -75,7 +75,7 @@ TEST(PackageRegistry, ClassesInDefinitionOrderWithTheirAnswers) {
   }
 }
 
-TEST(PackageRegistry, EverySignatureMatchesTheTable) {
+TEST(QliPackageRegistry, EverySignatureMatchesTheTable) {
   for (const TableClass& c : packageTable()) {
     const auto registered = host().methods(c.fullName);
     EXPECT_EQ(registered.size(), c.methods.size()) << c.fullName << ": number of methods";
@@ -96,7 +96,7 @@ TEST(PackageRegistry, EverySignatureMatchesTheTable) {
   }
 }
 
-TEST(PackageRegistry, MethodAnswers) {
+TEST(QliPackageRegistry, MethodAnswers) {
   for (const TableClass& c : packageTable()) {
     for (const auto& entry : host().methods(c.fullName)) {
       SCOPED_TRACE(c.fullName + "." + entry.info->name());
@@ -116,7 +116,7 @@ TEST(PackageRegistry, MethodAnswers) {
   }
 }
 
-TEST(PackageRegistry, TwoSetTypeMethodsBehaveAsOne) {
+TEST(QliPackageRegistry, TwoSetTypeMethodsBehaveAsOne) {
   const Value model = call1("kaloimport.ZoltModel", "ZoltModel",
                             {text("u"), text("f"), text("o"), text("b"), text("M"),
                              call1("kaloimport.Subsystem", "Subsystem", {text("Top")})});

@@ -36,7 +36,7 @@ std::string refusal(const std::string& cls, const std::string& name, const std::
   return refusal([&] { host().call(cls, name, args); });
 }
 
-class Rejection : public ::testing::Test {
+class QliRejection : public ::testing::Test {
  protected:
   void SetUp() override {
     before_ = host().liveInstanceCount();
@@ -54,7 +54,7 @@ class Rejection : public ::testing::Test {
   Value body_, frame_, empty_;
 };
 
-TEST_F(Rejection, EmptyObjects) {
+TEST_F(QliRejection, EmptyObjects) {
   EXPECT_EQ(refusal(kFrame, "getID", {empty_}),
             "kaloimport.Frame.getID: argument 1 (kaloimport.Frame) is an empty object");
   EXPECT_EQ(refusal("kaloimport.ZoltBase", "getName", {empty_}),
@@ -67,7 +67,7 @@ TEST_F(Rejection, EmptyObjects) {
             std::string::npos);
 }
 
-TEST_F(Rejection, VectorsMustHoldExactlyThreeDoubles) {
+TEST_F(QliRejection, VectorsMustHoldExactlyThreeDoubles) {
   const std::string expected =
       "kaloimport.Frame.setPosition: argument 2 (double vector) must hold exactly 3 doubles, as 3x1 or 1x3";
   EXPECT_EQ(refusal(kFrame, "setPosition", {frame_, qcos::makeDoubles(2, 1, {7, 7})}), expected);
@@ -77,7 +77,7 @@ TEST_F(Rejection, VectorsMustHoldExactlyThreeDoubles) {
   EXPECT_EQ(doublesOf(call1(kFrame, "getPosition", {frame_})), (std::vector<double>{1, 2, 3}));
 }
 
-TEST_F(Rejection, MatricesMustBeThreeByThree) {
+TEST_F(QliRejection, MatricesMustBeThreeByThree) {
   const std::string expected =
       "kaloimport.Frame.setOrientation: argument 2 (double matrix) must be a 3x3 double matrix";
   EXPECT_EQ(refusal(kFrame, "setOrientation", {frame_, column(1, 0, 0)}), expected);
@@ -90,7 +90,7 @@ TEST_F(Rejection, MatricesMustBeThreeByThree) {
             std::string::npos);
 }
 
-TEST_F(Rejection, ArgumentsOfTheWrongClass) {
+TEST_F(QliRejection, ArgumentsOfTheWrongClass) {
   // The host itself matches kinds, so these are run directly, as a front-end
   // that resolved the overload on its own might.
   EXPECT_EQ(refusal([&] { host().callUnchecked(kBody, method(kBody, 1), {frame_}); }),

@@ -136,7 +136,7 @@ class DemoPackage final : public qcos::PackageInfo {
   }
 };
 
-class Host : public ::testing::Test {
+class QcosHost : public ::testing::Test {
  protected:
   void SetUp() override {
     g_released = 0;
@@ -149,7 +149,7 @@ class Host : public ::testing::Test {
   static Value make(const char* cls, const char* ctor) { return host().call(cls, ctor, {}).results.at(0); }
 };
 
-TEST_F(Host, OverloadChoiceAndInheritance) {
+TEST_F(QcosHost, OverloadChoiceAndInheritance) {
   EXPECT_EQ(host().classNames("demo"), (std::vector<std::string>{"demo.Base", "demo.Derived"}));
   EXPECT_TRUE(host().isA("demo.Derived", "demo.Base"));
   const Value base = make("demo.Base", "Base");
@@ -170,7 +170,7 @@ TEST_F(Host, OverloadChoiceAndInheritance) {
   EXPECT_THROW(host().call("demo.Derived", "Base", {}), qcos::Error) << "constructors are not inherited";
 }
 
-TEST_F(Host, InstanceDataIsReleasedWithTheLastReference) {
+TEST_F(QcosHost, InstanceDataIsReleasedWithTheLastReference) {
   Value first = make("demo.Base", "Base");
   Value copy = qcos::copyObject(first);
   EXPECT_EQ(host().liveInstanceCount(), 1u);
@@ -189,7 +189,7 @@ TEST_F(Host, InstanceDataIsReleasedWithTheLastReference) {
   EXPECT_EQ(host().liveInstanceCount(), 0u);
 }
 
-TEST_F(Host, FailedCallsFreeTheirResults) {
+TEST_F(QcosHost, FailedCallsFreeTheirResults) {
   try {
     host().call("demo.Base", "overcount", {});
     ADD_FAILURE() << "accepted";
@@ -205,7 +205,7 @@ TEST_F(Host, FailedCallsFreeTheirResults) {
   }
 }
 
-TEST_F(Host, TextRoundTrips) {
+TEST_F(QcosHost, TextRoundTrips) {
   const std::string bytes = "plain \xC3\xA9 \xFF\xFE end";  // valid UTF-8, then two bytes that are not
   for (const char* locale : {"C", "C.UTF-8"}) {
     SCOPED_TRACE(locale);
