@@ -113,13 +113,6 @@ TEST(QliModelFile, CommittedSampleThroughEveryAccessor) {
       call1("kaloimport.BodyRef", "getBody", {call1(kSubsystem, "getBodyRefAt", {t, uint32_t{0}})});
   EXPECT_EQ(doublesOf(call1(kBody, "getColor", {base})), (std::vector<double>{0.5, 0.25, 1}));
   EXPECT_EQ(textOf(call1(kBody, "getMassString", {base})), "0.3");
-  EXPECT_EQ(textOf(call1(kBody, "getMassUnits", {base})), "g");
-  EXPECT_EQ(textOf(call1(kBody, "getInertiaUnits", {base})), "g*cm^2");
-  EXPECT_EQ(textOf(call1(kBody, "getVolumeUnits", {base})), "cm^3");
-  EXPECT_EQ(textOf(call1(kBody, "getSAreaUnits", {base})), "cm^2");
-  EXPECT_DOUBLE_EQ(std::get<double>(call1(kBody, "getVolume", {base})), 12.5);
-  EXPECT_DOUBLE_EQ(std::get<double>(call1(kBody, "getSArea", {base})), 100000);
-  EXPECT_EQ(textOf(call1(kBody, "getFileName", {base})), "Base.stl");
   EXPECT_EQ(textOf(call1(kBody, "getInertiaString", {base})), "[1.5,0,0;0,0,0;0,0,1.23457e+06]");
 
   const Value mount = call1(kBody, "getLinkAt", {base, int32_t{1}});
