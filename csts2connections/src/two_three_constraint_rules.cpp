@@ -151,8 +151,8 @@ Connection Constraints2Connections::processTwo(const Constraints& constraints) c
     return computeConnectionAlongZAxis(Connection::Revolute, (pA + p1) / 2.0, p1 - pA, a, b, constraints);
   }
   // 12, 13: a point and a plane normal as the axis.
-  const bool pointOnPlane = matchesPair(codes, {"PntPntCn"}, kPlaneCodes);
-  if (pointOnPlane || matchesPair(codes, {"PntPntDt"}, kPlaneCodes)) {
+  const bool coincidentPoints = matchesPair(codes, {"PntPntCn"}, kPlaneCodes);
+  if (coincidentPoints || matchesPair(codes, {"PntPntDt"}, kPlaneCodes)) {
     const ConstraintGeometry* point = nullptr;
     const ConstraintGeometry* pointOther = nullptr;
     const ConstraintGeometry* plane = nullptr;
@@ -162,7 +162,7 @@ Connection Constraints2Connections::processTwo(const Constraints& constraints) c
     if (point == nullptr || plane == nullptr) return processGeneral(constraints);
     // The normal is needed in the coordinates of the point's instance.
     const Vector3_T axis = detail::directionIn(*point, *plane, plane->direction);
-    if (pointOnPlane) {
+    if (coincidentPoints) {
       return computeConnectionAlongZAxis(Connection::Revolute, point->position, axis, *point, *pointOther,
                                          constraints);
     }
