@@ -21,11 +21,10 @@ class KALO_CSTS2CONNECTIONS_API Constraints2Connections {
   using Constraints = std::vector<Constraint>;
   // The constraints of one group (pointing into it) sorted by pair code.
   using CodeMap = std::map<std::string, std::vector<const Constraint*>>;
+  using ConstraintMap = std::map<ConstraintKey, Constraints, KeyComp>;
 
   Constraints2Connections() = default;
   virtual ~Constraints2Connections() = default;
-
-  using ConstraintMap = std::map<ConstraintKey, Constraints, KeyComp>;
 
   // Stores a copy of the constraint in the group of its instance pair.
   void add(Constraint& constraint);
@@ -41,7 +40,8 @@ class KALO_CSTS2CONNECTIONS_API Constraints2Connections {
   static const std::map<std::string, Connection::Type> s_zMapSingle;
 
   // The groups of constraints by instance pair, in key order; each group in the
-  // order its constraints were added.
+  // order its constraints were added. It files pending constraints first, so,
+  // like every member, it must not run concurrently with another call.
   const ConstraintMap& getConstraintMap() const;
 
   std::vector<Connection> connections;
