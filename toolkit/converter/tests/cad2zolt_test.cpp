@@ -483,6 +483,10 @@ TEST_F(Cad2ZoltTest, SelfPlacingAssemblyFailsWithoutHalfModelAndResetsTolerances
   place(top2, "R", "/Top/R", rigidLoop);
   Cad2Zolt second(top2, "t", "m", "d", "b", "Top");
   EXPECT_THROW(second.convertToZoltModel(), std::runtime_error);
+
+  // The models own themselves; break the cycles so they are released.
+  loop->cadmodels.clear();
+  rigidLoop->cadmodels.clear();
 }
 
 TEST_F(Cad2ZoltTest, ReferenceWithoutDefinitionIsSkipped) {
