@@ -6,7 +6,10 @@
 #include <kalo_api/kalo_api.h>
 #include <quorra_engine/quorra_engine_control.h>
 
+#include <cstdlib>
 #include <string>
+
+#include <unistd.h>
 
 namespace {
 
@@ -100,6 +103,22 @@ TEST_F(HostLinkTest, WriteWithoutEngineReturnsSevenAndLeavesMessageNull) {
   EXPECT_EQ(kalot_write_xml(&messages, converter, "never-written.xml"), KALOT_HOST_UNREACHABLE);
   EXPECT_EQ(messages, nullptr);
   kalot_release_object(converter);
+}
+
+// Runs after the library's exit-time destructors when registered before the
+// session singleton exists.
+void exitWithOpenSessionCount() { _exit(static_cast<int>(quorra_engine_control_open_sessions())); }
+
+TEST(HostLinkExit, ProcessExitClosesTheHeldSession) {
+  ::testing::FLAGS_gtest_death_test_style = "threadsafe";  // a fresh process: no singleton yet
+  EXPECT_EXIT(
+      {
+        std::atexit(exitWithOpenSessionCount);
+        if (kalot_connectto_quorra() != KALOT_SUCCESS) _exit(100);
+        if (quorra_engine_control_open_sessions() != 1) _exit(101);
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 // The stand-in itself: what the engine refuses.
