@@ -49,7 +49,7 @@ const double kZero[3] = {0, 0, 0};
 const double kX[3] = {1, 0, 0};
 const double kY[3] = {0, 1, 0};
 const double kZ[3] = {0, 0, 1};
-constexpr int kPoint = 0, kLine = 1, kPlane = 2, kCylinder = 3;
+constexpr int kPoint = 0, kPlane = 2, kCylinder = 3;
 
 void check(int rc, const char* what) {
   if (rc != 0) {
