@@ -54,9 +54,12 @@ CadModel::~CadModel() {
 }
 
 void CadModel::addCadModelRef(const boost::shared_ptr<CadModelRef>& ref) {
-  const auto sameName =
-      std::count_if(cadmodels.begin(), cadmodels.end(), [&](const auto& r) { return r->name == ref->name; });
-  ref->instanceIndex = static_cast<uint64_t>(sameName);
+  // Names are counted once per reference, so building a large flat assembly
+  // stays linear; references appended to the list directly are folded in here.
+  for (; namesCounted < cadmodels.size(); ++namesCounted) {
+    if (cadmodels[namesCounted]) ++nameCounts[cadmodels[namesCounted]->name];
+  }
+  ref->instanceIndex = nameCounts[ref->name];
   cadmodels.push_back(ref);
 }
 

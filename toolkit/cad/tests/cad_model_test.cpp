@@ -67,6 +67,12 @@ TEST(CadModelRefTest, InstanceIndexFollowsTheLastAddition) {
   second->addCadModelRef(ref);
   EXPECT_EQ(ref->getDisplayName(), "bolt-1");
   EXPECT_EQ(second->getChildModelCount(), 2u);
+
+  // References appended to the public list directly still count.
+  second->cadmodels.push_back(makeRef("bolt", part));
+  auto later = makeRef("bolt", part);
+  second->addCadModelRef(later);
+  EXPECT_EQ(later->getDisplayName(), "bolt-3");
 }
 
 TEST(CadModelTest, IndexedGettersReturnEmptyPastTheEnd) {

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include <boost/shared_ptr.hpp>
@@ -96,6 +97,9 @@ class KALO_TOOLKIT_API CadModel : public CadBase {
 
  private:
   std::unique_ptr<kalot_vis_mat_prop> matProp;
+  // References per name among cadmodels[0, namesCounted), for instance indexes.
+  std::unordered_map<std::string, uint64_t> nameCounts;
+  size_t namesCounted = 0;
 };
 
 }  // namespace kalo_toolkit
