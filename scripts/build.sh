@@ -9,5 +9,10 @@ JOBS=${KALO_JOBS:-$(nproc)}
 
 cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=$TYPE -DKALO_SANITIZE=$SANITIZE \
   -DCMAKE_INSTALL_PREFIX="$BUILD/_install" >/dev/null
-cmake --build "$BUILD" -j "$JOBS"
+mkdir -p "$BUILD"
+if ! cmake --build "$BUILD" -j "$JOBS" >"$BUILD/build.log" 2>&1; then
+  tail -n 60 "$BUILD/build.log" >&2
+  echo "Build failed; the whole log is $BUILD/build.log" >&2
+  exit 1
+fi
 echo "$BUILD"

@@ -12,4 +12,5 @@ cmake --install "$BUILD" --prefix "$BUILD/_install" >/dev/null
 cmake -S "$ROOT/examples/$EXAMPLE" -B "$BUILD/_examples/$EXAMPLE" -DCMAKE_PREFIX_PATH="$BUILD/_install" >/dev/null
 cmake --build "$BUILD/_examples/$EXAMPLE" >/dev/null
 mkdir -p "$ROOT/out"
+if [ $# -eq 0 ]; then set -- "$ROOT/out/robot_arm.xml"; fi
 "$BUILD/_examples/$EXAMPLE/$EXAMPLE" "$@"
