@@ -23,13 +23,13 @@ extern "C" {
 KALO_API int kalot_set_units(KalotMassUnit mass, KalotLengthUnit length);
 
 /* CAD definitions and placed references. */
-KALO_API int kalot_create_cadmodel(void** out, const char* name, double mass, const double* inertia, const double* cg,
-                                   double volume, double surfaceArea, const char* geometryFileName,
-                                   const kalot_vis_mat_prop* material);
+KALO_API int kalot_create_cadmodel(void** out, const char* name, double mass, const double* inertia,
+                                   const double* cg, double volume, double surfaceArea,
+                                   const char* geometryFileName, const kalot_vis_mat_prop* material);
 KALO_API int kalot_cadmodel_setfilename(void* model, const char* geometryFileName);
 KALO_API int kalot_create_cadmodelref(void** out, const char* name, const char* nodeID, void* model,
-                                      const double* rotation, const double* translation, double scale, int flexible,
-                                      int fixed, const kalot_vis_mat_prop* material);
+                                      const double* rotation, const double* translation, double scale,
+                                      int flexible, int fixed, const kalot_vis_mat_prop* material);
 KALO_API int kalot_add_refincadmodel(void* parentModel, void* ref);
 KALO_API int kalot_get_refflexibleflag(int* out, void* ref);
 KALO_API int kalot_get_reffixedflag(int* out, void* ref);
@@ -47,8 +47,8 @@ KALO_API int kalot_add_refincomp(void* comp, void* ref);
 /* An unknown path returns 0 with an empty handle. */
 KALO_API int kalot_create_assemcomp_fromstr(void** out, const char* path, void* topModel);
 /* 5 when neither component is given (null or empty handle). */
-KALO_API int kalot_create_constrain(void** out, const char* name, KalotConstrainType type, void* comp1, void* comp2,
-                                    KalotGeomType entity1Type, KalotGeomType entity2Type,
+KALO_API int kalot_create_constrain(void** out, const char* name, KalotConstrainType type, void* comp1,
+                                    void* comp2, KalotGeomType entity1Type, KalotGeomType entity2Type,
                                     const double* entity1Location, const double* entity1Axis,
                                     const double* entity2Location, const double* entity2Axis);
 KALO_API int kalot_add_constrain(void* model, void* constrain);
@@ -63,8 +63,9 @@ KALO_API int kalot_open_help(const char* topic);
 KALO_API int kalot_open_demo(void);
 
 /* Conversion and output. */
-KALO_API int kalot_create_cad2zolt(void** out, void* topModel, const char* createdUsing, const char* createdFrom,
-                                   const char* createdOn, const char* createdBy, const char* modelName);
+KALO_API int kalot_create_cad2zolt(void** out, void* topModel, const char* createdUsing,
+                                   const char* createdFrom, const char* createdOn, const char* createdBy,
+                                   const char* modelName);
 KALO_API int kalot_set_tolerances(void* cad2zolt, double tol1, double tol2, double tol3);
 /* Converts (first call only) and writes the file. *messages is set to a new
  * buffer (empty text unless the result is 4); free it with kalot_release_buffer. */

@@ -10,8 +10,8 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include <kalo_toolkit/assem_comp.hpp>
 #include <kalo_toolkit/kalot_types.h>
+#include <kalo_toolkit/assem_comp.hpp>
 
 namespace kalo_toolkit {
 
@@ -66,13 +66,13 @@ const std::string& pairReport(const ConstrainToJoint& pair);
 std::vector<std::string> pairConstraintNames(const ConstrainToJoint& pair);
 
 struct InferenceResult {
-  boost::shared_ptr<Joint> joint;    // never empty
-  KalotError status = KALOT_SUCCESS; // 0, or 4 (welded, see the pair's report)
+  boost::shared_ptr<Joint> joint;     // never empty
+  KalotError status = KALOT_SUCCESS;  // 0, or 4 (welded, see the pair's report)
 };
 
 /// Builds the one joint of a pair and records base and follower in connected.
-InferenceResult inferJoint(ConstrainToJoint& pair, const boost::shared_ptr<ZoltModel>& model, ModelMap& modelMap,
-                           ConnectedSet& connected);
+InferenceResult inferJoint(ConstrainToJoint& pair, const boost::shared_ptr<ZoltModel>& model,
+                           ModelMap& modelMap, ConnectedSet& connected);
 
 }  // namespace detail
 }  // namespace kalo_toolkit

@@ -17,10 +17,10 @@ class Subsystem;
 class KALO_TOOLKIT_API MechanismSimplifier {
  public:
   enum Option {
-    None = 0,               ///< nothing
-    FlattenAndGroup = 1,    ///< flatten, then group welded bodies into rigid subsystems
-    Group = 2,              ///< group welded bodies, keep the hierarchy
-    Flatten = 3             ///< flatten only
+    None = 0,             ///< nothing
+    FlattenAndGroup = 1,  ///< flatten, then group welded bodies into rigid subsystems
+    Group = 2,            ///< group welded bodies, keep the hierarchy
+    Flatten = 3           ///< flatten only
   };
 
   /// Does all the work on construction.

@@ -30,7 +30,8 @@ class KALO_TOOLKIT_API Primitive : public ZoltBase {
   KalotPrimType getType() const { return type; }
 
   xercesc::DOMElement* writeToXMLElement(xercesc::DOMDocument* doc) const;
-  static boost::shared_ptr<Primitive> readFromXMLElement(const xercesc::DOMElement* element, ReadHelper& helper);
+  static boost::shared_ptr<Primitive> readFromXMLElement(const xercesc::DOMElement* element,
+                                                         ReadHelper& helper);
 
  private:
   void normalizeAxis();

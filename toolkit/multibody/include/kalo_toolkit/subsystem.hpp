@@ -65,7 +65,8 @@ class KALO_TOOLKIT_API Subsystem : public ZoltBase {
   xercesc::DOMElement* writeToXMLElement(xercesc::DOMDocument* doc) const;
   /// Appends bodies, joints, grounds, subsystems, connectionPorts and id to element.
   void writeIntoXMLElement(xercesc::DOMElement* element, xercesc::DOMDocument* doc) const;
-  static boost::shared_ptr<Subsystem> readFromXMLElement(const xercesc::DOMElement* element, ReadHelper& helper);
+  static boost::shared_ptr<Subsystem> readFromXMLElement(const xercesc::DOMElement* element,
+                                                         ReadHelper& helper);
 
  private:
   std::vector<boost::shared_ptr<BodyRef>> bodyRefs;

@@ -19,7 +19,8 @@ class KALO_TOOLKIT_API ZoltModel : public ZoltBase {
  public:
   /// Note: the model name is the fifth argument.
   ZoltModel(const std::string& createdUsing, const std::string& createdFrom, const std::string& createdOn,
-            const std::string& createdBy, const std::string& name, const boost::shared_ptr<Subsystem>& topSubsystem);
+            const std::string& createdBy, const std::string& name,
+            const boost::shared_ptr<Subsystem>& topSubsystem);
   ~ZoltModel() override;
 
   const boost::shared_ptr<Subsystem>& getTopSubsystem() const { return topSubsystem; }
