@@ -55,6 +55,10 @@ class Grouping {
       entry.assemblyPath = path;
       entry.side1 = findPart(top, path, constrain->getComp1(), modelMap);
       entry.side2 = findPart(top, path, constrain->getComp2(), modelMap);
+      // Both sides on one part (two parts of one rigid sub-assembly, or the
+      // assembly with itself): the constraint is internal to a rigid body and
+      // a joint from a body to itself would cut it off from the model.
+      if (entry.side1.part == entry.side2.part) continue;
       pairFor(entry.side1.part.get(), entry.side2.part.get(), model, path).addEntry(std::move(entry));
     }
   }
@@ -99,20 +103,28 @@ PartSide findPart(const boost::shared_ptr<CadModel>& top, const AssemComp& assem
       full.addCadModelRef(ref);
     }
   }
-  // The deepest converted placement on the path holds the part.
-  for (;;) {
-    auto converted = modelMap.find(placementKey(full));
-    if (converted != modelMap.end()) {
-      PartSide side;
-      side.part = partOf(converted->second);
-      side.model = full.cadModelRefs.empty() ? top : full.cadModelRefs.back()->getCadModel();
-      side.placement = full;
-      return side;
-    }
-    if (full.cadModelRefs.empty()) break;
-    full.popCadModelRef();
+  // The deepest converted placement on the path holds the part. A placement
+  // below one that was not converted is never converted itself, so the walk
+  // goes down from the top and stops at the first gap; the key grows by one
+  // reference a step, which keeps a long (or hostile) component cheap.
+  PlacementKey key;
+  auto best = modelMap.find(key);
+  if (best == modelMap.end())
+    throw std::invalid_argument("the model map holds no entry for the top assembly");
+  size_t bestLength = 0;
+  for (const auto& ref : full.cadModelRefs) {
+    key.push_back(ref.get());
+    auto converted = modelMap.find(key);
+    if (converted == modelMap.end()) break;
+    best = converted;
+    bestLength = key.size();
   }
-  throw std::invalid_argument("the model map holds no entry for the top assembly");
+  full.cadModelRefs.resize(bestLength);
+  PartSide side;
+  side.part = partOf(best->second);
+  side.model = full.cadModelRefs.empty() ? top : full.cadModelRefs.back()->getCadModel();
+  side.placement = full;
+  return side;
 }
 
 ConstrainToJoint::ConstrainToJoint(const boost::shared_ptr<CadModel>& assemblyModel,

@@ -96,14 +96,14 @@ std::string modelName(const PartSide& side) { return side.model ? side.model->ge
 std::string componentNodeID(const AssemComp& assemblyPath, const AssemComp* component,
                             const ModelMap& modelMap) {
   if (!component || component->cadModelRefs.empty() || !component->cadModelRefs.front()) return std::string();
-  AssemComp full = assemblyPath;
-  full.addCadModelRef(component->cadModelRefs.front());
+  PlacementKey key = placementKey(assemblyPath);
+  key.push_back(component->cadModelRefs.front().get());
   std::string id = component->cadModelRefs.front()->getNodeID();
   for (size_t i = 1; i < component->cadModelRefs.size(); ++i) {
     const boost::shared_ptr<CadModelRef>& ref = component->cadModelRefs[i];
     if (!ref) break;
-    full.addCadModelRef(ref);
-    if (modelMap.find(placementKey(full)) == modelMap.end()) break;
+    key.push_back(ref.get());
+    if (modelMap.find(key) == modelMap.end()) break;
     id += ":" + ref->getNodeID();
   }
   return id;

@@ -489,6 +489,27 @@ TEST_F(Cad2ZoltTest, SelfPlacingAssemblyFailsWithoutHalfModelAndResetsTolerances
   rigidLoop->cadmodels.clear();
 }
 
+TEST_F(Cad2ZoltTest, ConstraintInsideOneRigidBodyMakesNoJointToItself) {
+  auto top = makeModel("Top");
+  auto sub = makeModel("SubDef");
+  auto p1 = place(sub, "P1", "/Top/Sub/P1", makeModel("P1Def"));
+  auto p2 = place(sub, "P2", "/Top/Sub/P2", makeModel("P2Def"), {1, 0, 0});
+  auto subRef = place(top, "Sub", "/Top/Sub", sub);  // rigid: one body
+  // Stated at the top between two parts of the rigid sub-assembly, and once
+  // between the top assembly and itself: both sides land on one body.
+  constrain(top, "Inner", 0, {subRef, p1}, {kLine, kOrigin, kZ}, {subRef, p2}, {kLine, {-1, 0, 0}, kZ});
+  constrain(top, "Self", 7, {}, {kLine, kOrigin, kZ}, {}, {kLine, kOrigin, kZ});
+  auto model = convert(top);
+  const Subsystem& s = *model->getTopSubsystem();
+
+  // The body still floats on its six-DOF joint instead of hanging on a joint
+  // to itself. (Looking up the top assembly as a side made its root body
+  // early, so the ground is welded to it.)
+  EXPECT_EQ(jointNames(s), (std::vector<std::string>{"RootGround--RootPart", "RootPart--Sub"}));
+  ASSERT_TRUE(jointNamed(s, "RootPart--Sub"));
+  EXPECT_EQ(jointNamed(s, "RootPart--Sub")->getPrimitiveCount(), 4u);
+}
+
 TEST_F(Cad2ZoltTest, ReferenceWithoutDefinitionIsSkipped) {
   auto top = makeModel("Top");
   place(top, "Ghost", "/Top/Ghost", nullptr);

@@ -470,5 +470,16 @@ TEST_F(Nested, UnconvertedComponentStandsForTheAssembly) {
   EXPECT_EQ(result.joint->getNodeID(), "#a:-:#x");
 }
 
+TEST_F(Nested, LongComponentStopsAtTheDeepestConvertedPlacement) {
+  // A component that repeats one reference many times (as a hostile file could)
+  // still names part "a": nothing below a's body was converted.
+  Refs longPath(20000, a);
+  constrain(top, "Long", 0, longPath, point({0, 0, 0}), {sub, p}, point({0, 0, 0}));
+  Converted converted(top);
+  const InferenceResult result = converted.inferOnly();
+  EXPECT_EQ(result.joint->getBaseFrame()->getFrame()->getParent(), converted.body({a}));
+  EXPECT_EQ(result.joint->getNodeID(), "#a:-:#s:#p");
+}
+
 }  // namespace
 }  // namespace kalo_toolkit
