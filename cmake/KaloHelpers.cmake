@@ -35,6 +35,11 @@ function(kalo_add_gtest name)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE
     KALO_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/testdata")
+  # Scratch files go below this build's folder (GoogleTest's TempDir() reads
+  # TEST_TMPDIR), so two builds tested at once never share a file.
+  set(_tmp ${CMAKE_BINARY_DIR}/Testing/tmp)
+  file(MAKE_DIRECTORY ${_tmp})
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "KALO_TEST_DATA_DIR=${PROJECT_SOURCE_DIR}/testdata")
+    PROPERTIES ENVIRONMENT "KALO_TEST_DATA_DIR=${PROJECT_SOURCE_DIR}/testdata"
+    ENVIRONMENT_MODIFICATION "TEST_TMPDIR=set:${_tmp}/")
 endfunction()
