@@ -5,7 +5,6 @@
 #include <string>
 
 #include <xercesc/dom/DOM.hpp>
-#include <xercesc/framework/LocalFileInputSource.hpp>
 #include <xercesc/util/XMLException.hpp>
 
 #include <kalo_toolkit/assem_comp.hpp>
@@ -14,12 +13,12 @@
 #include <kalo_toolkit/constrain.hpp>
 #include <kalo_toolkit/number_text.hpp>
 #include <kalo_toolkit/read_helper.hpp>
+#include <kalo_toolkit/secure_dom_parser.hpp>
 #include <kalo_toolkit/text_encoding.hpp>
 #include <kalo_toolkit/xml_helpers.hpp>
+#include <kalo_toolkit/xml_session.hpp>
 
 #include "cad_xml_reading.hpp"
-#include "hardened_dom_parser.hpp"
-#include "xml_platform_session.hpp"
 
 XERCES_CPP_NAMESPACE_USE
 
@@ -202,13 +201,10 @@ boost::shared_ptr<CadModel> parseAndRead(const std::string& fileName, CadReadMod
                                          std::string& message) {
   boost::shared_ptr<CadModel> result;
   try {
-    HardenedDOMParser parser;
-    // A local file input: the name is never taken for a URL. No fixed-size buffer limits its length.
-    const LocalFileInputSource source(util::toXMLString(fileName).c_str());
-    parser.parse(source);
-    const DOMDocument* doc = parser.getDocument();
-    const DOMElement* root = doc != nullptr ? doc->getDocumentElement() : nullptr;
-    if (root == nullptr) throw std::string("Couldn't read file");
+    util::SecureDomParser parser;
+    const DOMDocument* doc = parser.parseFile(fileName, message);
+    if (doc == nullptr) return result;
+    const DOMElement* root = doc->getDocumentElement();
 
     ReadHelper helper;
     helper.formatVersion = util::getElementText(root, "formatVersion");
@@ -252,7 +248,7 @@ boost::shared_ptr<CadModel> readCadXmlFile(const std::string& fileName, CadReadM
                                            std::string& message) {
   try {
     util::s_initUnicodeOnce();
-    XmlPlatformSession session;
+    util::XercesSession session;
     return parseAndRead(fileName, mode, message);
   } catch (...) {
     message = "Unspecified XML exception";

@@ -14,8 +14,7 @@
 #include <kalo_toolkit/number_text.hpp>
 #include <kalo_toolkit/text_encoding.hpp>
 #include <kalo_toolkit/xml_helpers.hpp>
-
-#include "xml_platform_session.hpp"
+#include <kalo_toolkit/xml_session.hpp>
 
 XERCES_CPP_NAMESPACE_USE
 
@@ -163,7 +162,7 @@ KalotError writeDocument(const CadModel& top, const std::string& fileName) {
 KalotError CadModel::writeToXML(const std::string& fileName) const {
   try {
     util::s_initUnicodeOnce();
-    XmlPlatformSession session;
+    util::XercesSession session;
     return writeDocument(*this, fileName);
   } catch (...) {
     return KALOT_XML_READ_ERROR;

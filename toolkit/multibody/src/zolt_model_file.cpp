@@ -7,14 +7,15 @@
 
 #include <kalo_toolkit/mechanism_simplifier.hpp>
 #include <kalo_toolkit/number_text.hpp>
+#include <kalo_toolkit/secure_dom_parser.hpp>
 #include <kalo_toolkit/subsystem.hpp>
 #include <kalo_toolkit/text_encoding.hpp>
 #include <kalo_toolkit/xml_helpers.hpp>
+#include <kalo_toolkit/xml_session.hpp>
 #include <kalo_toolkit/zolt_model.hpp>
 #include <kalo_toolkit/zolt_read_helper.hpp>
 
 #include "multibody_xml_util.hpp"
-#include "secure_dom_parser.hpp"
 
 XERCES_CPP_NAMESPACE_USE
 
@@ -31,7 +32,7 @@ struct DocumentReleaser {
 // Reads the model while the parser (and so the document) is alive. Failures
 // are texts; the file entry point reduces them to one error code.
 boost::shared_ptr<ZoltModel> readModel(const std::string& path, std::string& failure) {
-  mbxml::SecureDomParser parser;
+  util::SecureDomParser parser;
   const DOMDocument* doc = parser.parseFile(path, failure);
   if (doc == nullptr) return boost::shared_ptr<ZoltModel>();
   const DOMElement* root = doc->getDocumentElement();
@@ -61,7 +62,7 @@ boost::shared_ptr<ZoltModel> readModel(const std::string& path, std::string& fai
 int ZoltModel::writeToXML(const std::string& path) const {
   util::s_initUnicodeOnce();
   try {
-    mbxml::XercesSession session;
+    util::XercesSession session;
     try {
       static const XMLCh kLoadSave[] = u"LS";
       static const XMLCh kRoot[] = u"OmbraXMLFile";
@@ -94,7 +95,7 @@ boost::shared_ptr<ZoltModel> ZoltModel::readFromXML(KalotError* error, const std
   boost::shared_ptr<ZoltModel> model;
   std::string failure;  // kept for debugging; only the code leaves this function
   try {
-    mbxml::XercesSession session;
+    util::XercesSession session;
     try {
       model = readModel(path, failure);
     } catch (const std::exception& e) {
