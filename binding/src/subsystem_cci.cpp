@@ -1,5 +1,8 @@
 // "kaloimport.Subsystem": the lists of a subsystem, its root body and frames.
 
+#include <unordered_set>
+#include <vector>
+
 #include "method_support.hpp"
 
 namespace kalo_toolkit_qli {
@@ -112,12 +115,32 @@ class SubsystemGetJointAtCMI0 final : public KalomCMI {
   }
 };
 
+/// Whether `target` is `from` or lies below it through subsystem references.
+bool contains(const Subsystem* from, const Subsystem* target) {
+  std::vector<const Subsystem*> pending{from};
+  std::unordered_set<const Subsystem*> seen;
+  while (!pending.empty()) {
+    const Subsystem* s = pending.back();
+    pending.pop_back();
+    if (s == nullptr || !seen.insert(s).second) continue;
+    if (s == target) return true;
+    for (size_t i = 0; i < s->getSubsystemRefCount(); ++i) {
+      if (const auto ref = s->getSubsystemRefAt(i)) pending.push_back(ref->getSubsystem().get());
+    }
+  }
+  return false;
+}
+
 class SubsystemAddSubsystemRefCMI0 final : public KalomCMI {
  public:
   SubsystemAddSubsystemRefCMI0() : KalomCMI("addSubsystemRef", {kSubsystem, kSubsystemRef}, {}) {}
   void invoke(MethodCall& c) const override {
     const auto subsystem = c.object<Subsystem>(0);
-    subsystem->addSubsystemRef(c.object<SubsystemRef>(1));
+    const auto ref = c.object<SubsystemRef>(1);
+    // A subsystem inside itself could never be written and would never be released.
+    if (contains(ref->getSubsystem().get(), subsystem.get()))
+      c.reject(1, "would place the subsystem inside itself");
+    subsystem->addSubsystemRef(ref);
   }
 };
 

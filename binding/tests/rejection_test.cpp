@@ -119,5 +119,24 @@ TEST_F(QliRejection, ArgumentsOfTheWrongClass) {
   }
 }
 
+TEST_F(QliRejection, SubsystemPlacedInsideItself) {
+  const std::string kSubsystem = "kaloimport.Subsystem", kRef = "kaloimport.SubsystemRef";
+  Value outer = call1(kSubsystem, "Subsystem", {text("outer")});
+  Value inner = call1(kSubsystem, "Subsystem", {text("inner")});
+  call(kSubsystem, "addSubsystemRef", {outer, call1(kRef, "SubsystemRef", {text("r"), inner})});
+  // Directly, and through a child: either would make a cycle.
+  EXPECT_EQ(
+      refusal(kSubsystem, "addSubsystemRef", {outer, call1(kRef, "SubsystemRef", {text("self"), outer})}),
+      "kaloimport.Subsystem.addSubsystemRef: argument 2 (kaloimport.SubsystemRef) would place the "
+      "subsystem inside itself");
+  EXPECT_NE(refusal(kSubsystem, "addSubsystemRef", {inner, call1(kRef, "SubsystemRef", {text("up"), outer})})
+                .find("inside itself"),
+            std::string::npos);
+  EXPECT_EQ(int32Of(call1(kSubsystem, "getSubsystemRefCount", {inner})), 0);
+  // The same subsystem placed twice side by side is no cycle.
+  call(kSubsystem, "addSubsystemRef", {outer, call1(kRef, "SubsystemRef", {text("r2"), inner})});
+  EXPECT_EQ(int32Of(call1(kSubsystem, "getSubsystemRefCount", {outer})), 2);
+}
+
 }  // namespace
 }  // namespace kalo_qli_test

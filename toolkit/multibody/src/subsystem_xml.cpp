@@ -34,6 +34,23 @@ class DepthGuard {
   ZoltReadHelper& context;
 };
 
+// Nesting level of the subsystem being written; a model nested deeper than a
+// file may be read back (or placing a subsystem inside itself) fails instead
+// of exhausting the stack.
+thread_local int s_writeDepth = 0;
+
+class WriteDepthGuard {
+ public:
+  WriteDepthGuard() {
+    if (s_writeDepth > ZoltReadHelper::kMaxSubsystemDepth)
+      throw std::runtime_error("Subsystems are nested too deeply.");
+    ++s_writeDepth;
+  }
+  ~WriteDepthGuard() { --s_writeDepth; }
+  WriteDepthGuard(const WriteDepthGuard&) = delete;
+  WriteDepthGuard& operator=(const WriteDepthGuard&) = delete;
+};
+
 template <typename T>
 const T& checked(const boost::shared_ptr<T>& p, const char* what) {
   if (!p) throw std::runtime_error(std::string("Empty ") + what + " in subsystem");
@@ -53,6 +70,7 @@ DOMElement* Subsystem::writeToXMLElement(DOMDocument* doc) const {
 }
 
 void Subsystem::writeIntoXMLElement(DOMElement* element, DOMDocument* doc) const {
+  const WriteDepthGuard depth;
   const mbxml::Writer w(doc);
 
   DOMElement* bodies = w.element("bodies");

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <kalo_toolkit/zolt_read_helper.hpp>
+
 #include "sample_model.hpp"
 
 using namespace kalo_toolkit;
@@ -81,4 +83,24 @@ TEST(XmlWriteTest, MarkupInTextsIsEscapedAndReadBack) {
   auto back = ZoltModel::readFromXML(&error, path, MechanismSimplifier::None);
   ASSERT_TRUE(back);
   EXPECT_EQ(back->getTopSubsystem()->getBodyRefAt(0)->getBody()->getName(), "a<b>&c \"d\" ]]> \t");
+}
+
+TEST(XmlWriteTest, SubsystemsNestedTooDeeplyGiveError3) {
+  // Deeper than a file may be read back.
+  auto top = boost::make_shared<Subsystem>("top");
+  ZoltModel model("u", "f", "o", "b", "M", top);
+  auto current = top;
+  for (int i = 0; i <= ZoltReadHelper::kMaxSubsystemDepth; ++i) {
+    auto child = boost::make_shared<Subsystem>("s");
+    current->addSubsystemRef(boost::make_shared<SubsystemRef>("r", child));
+    current = child;
+  }
+  EXPECT_EQ(model.writeToXML(tmpPath("too_deep.xml")), KALOT_XML_READ_ERROR);
+
+  // A subsystem placed inside itself fails the same way instead of recursing forever.
+  auto loop = boost::make_shared<Subsystem>("loop");
+  loop->addSubsystemRef(boost::make_shared<SubsystemRef>("self", loop));
+  ZoltModel looped("u", "f", "o", "b", "L", loop);
+  EXPECT_EQ(looped.writeToXML(tmpPath("loop.xml")), KALOT_XML_READ_ERROR);
+  loop->removeSubsystemRef(0);  // break the cycle so it is released
 }
