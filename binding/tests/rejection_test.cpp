@@ -110,6 +110,14 @@ TEST_F(QliRejection, ArgumentsOfTheWrongClass) {
   EXPECT_EQ(refusal([&] { host().callUnchecked(kBody, method(kBody, 1), {qcos::Array()}); }),
             "kaloimport.Body.getMass: argument 1 (kaloimport.Body) is missing");
 
+  // A number where an object array belongs never reaches the method either.
+  try {
+    host().callUnchecked(kBody, method(kBody, 1), {1.5});
+    ADD_FAILURE() << "accepted";
+  } catch (const qcos::Error& e) {
+    EXPECT_EQ(e.identifier(), "qcos:wrongArgumentForm");
+  }
+
   // Through the host's own matching the call never reaches the method.
   try {
     host().call(kBody, "getMass", {frame_});

@@ -123,6 +123,18 @@ CallResult invoke(qcosClass& owner, const MethodInfo& method, const std::vector<
     throw Error("qcos:wrongArgumentCount", std::string("Method '") + method.name() + "' takes " +
                                                std::to_string(signature->arguments.size()) + " arguments");
   }
+  // Slots are untyped: an array where a scalar is declared, or the reverse,
+  // would be misread by the method, so the form is checked even on unchecked calls.
+  for (size_t i = 0; i < args.size(); ++i) {
+    const KindClass k = classify(signature->arguments[i]);
+    const bool scalarKind =
+        k == KindClass::Real || k == KindClass::Int32 || k == KindClass::UInt32 || k == KindClass::Logical;
+    if (scalarKind == std::holds_alternative<Array>(args[i])) {
+      throw Error("qcos:wrongArgumentForm", std::string("Argument ") + std::to_string(i + 1) +
+                                                " of method '" + method.name() + "' must be " +
+                                                (scalarKind ? "a scalar" : "an array"));
+    }
+  }
   std::vector<qxSlot> in;
   in.reserve(args.size());
   for (const Value& arg : args) in.push_back(toSlot(arg));
