@@ -42,6 +42,31 @@ inline G geomAt(G::Type type, const Instance& i, const Vector3_T& p, const Vecto
   return G(type, i.path, i.placement, inverse.xformPoint(p), inverse.xformDir(d));
 }
 
+// Geometries of one type on two instances, both given in assembly coordinates.
+inline C pairOf(C::Type type, const std::string& name, G::Type t, const Instance& a, const Instance& b,
+                const Vector3_T& p, const Vector3_T& d = Vector3_T::K, const Vector3_T& pb = {},
+                const Vector3_T& db = Vector3_T::K) {
+  return C(type, name, geomAt(t, a, p, d), geomAt(t, b, pb, db));
+}
+
+// The same geometry in space seen from both instances.
+inline C sameGeometry(C::Type type, const std::string& name, G::Type t, const Instance& a, const Instance& b,
+                      const Vector3_T& p, const Vector3_T& d = Vector3_T::K) {
+  return pairOf(type, name, t, a, b, p, d, p, d);
+}
+
+// The constraint with its geometries named in the opposite order.
+inline C flipped(const C& c) { return C(c.originalType, c.name, c.geometryTwo, c.geometryOne); }
+
+// The one connection of constraints that all join the same pair of instances.
+inline Connection computeOne(std::vector<C> constraints) {
+  Constraints2Connections engine;
+  for (C& c : constraints) engine.add(c);
+  engine.computeConnections();
+  EXPECT_EQ(engine.connections.size(), 1u);
+  return engine.connections.empty() ? Connection(Connection::Failed, {}) : engine.connections.front();
+}
+
 inline void expectNear(const Vector3_T& a, const Vector3_T& b, double tol = 1e-9) {
   EXPECT_NEAR(a[0], b[0], tol);
   EXPECT_NEAR(a[1], b[1], tol);

@@ -8,27 +8,6 @@ const Instance kId2{{"Q"}, {}};
 const Instance kA{{"Crank"}, placement({0.2, 1, 0.3}, 50, {2, 1, -1})};
 const Instance kB{{"Frame", "Body"}, placement({1, 0, 0}, 110, {-3, 0, 4})};
 
-C pairOf(C::Type type, const std::string& name, G::Type t, const Instance& a, const Instance& b,
-         const Vector3_T& p, const Vector3_T& d = Vector3_T::K, const Vector3_T& pb = {},
-         const Vector3_T& db = Vector3_T::K) {
-  return C(type, name, geomAt(t, a, p, d), geomAt(t, b, pb, db));
-}
-
-C sameGeometry(C::Type type, const std::string& name, G::Type t, const Instance& a, const Instance& b,
-               const Vector3_T& p, const Vector3_T& d = Vector3_T::K) {
-  return pairOf(type, name, t, a, b, p, d, p, d);
-}
-
-C flipped(const C& c) { return C(c.originalType, c.name, c.geometryTwo, c.geometryOne); }
-
-Connection computeOne(std::vector<C> constraints) {
-  Constraints2Connections engine;
-  for (C& c : constraints) engine.add(c);
-  engine.computeConnections();
-  EXPECT_EQ(engine.connections.size(), 1u);
-  return engine.connections.empty() ? Connection(Connection::Failed, {}) : engine.connections.front();
-}
-
 TEST(TwoConstraintRules, AxisAndPlaneContact) {
   const C axis = sameGeometry(C::Concentric, "cyl", G::Cylinder, kA, kB, {0, 0, 0}, {0, 0, 1});
   const auto withPlane = [&](const Vector3_T& normal) {
