@@ -291,12 +291,10 @@ void MechanismSimplifier::Impl::groupJoint(const JointPtr& joint) {
     g = newGroup();
     bodyGroups.emplace(a.get(), g);
     record(sa, g, a, Kind::Body);
-    // A body welded to itself is recorded once: a second entry would count
-    // twice and name one body reference twice.
-    if (b != a) {
-      bodyGroups.emplace(b.get(), g);
-      record(sb, g, b, Kind::Body);
-    }
+    // A body welded to itself is recorded twice, so the group's size counts as
+    // it always has; the build pass names its body reference once.
+    bodyGroups.emplace(b.get(), g);
+    record(sb, g, b, Kind::Body);
   } else if (ib == bodyGroups.end()) {
     g = findRoot(ia->second);
     bodyGroups.emplace(b.get(), g);

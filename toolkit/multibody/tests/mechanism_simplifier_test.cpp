@@ -415,15 +415,31 @@ TEST(MechanismSimplifierGroup, WeldsWithoutBodiesOrSubsystemsAreSkipped) {
   EXPECT_EQ(jointNames(*childAt(*m.top, 0)), (Names{"Good"}));
 }
 
-TEST(MechanismSimplifierGroup, BodyWeldedToItselfMovesOnlyItself) {
-  Builder m;
-  auto p = m.body(m.top, "P");
-  m.body(m.top, "Q");
-  m.weld(m.top, "Self", p, p);
-  MechanismSimplifier(m.top, MechanismSimplifier::Group);
-  EXPECT_EQ(bodyNames(*m.top), (Names{"Q"}));
-  ASSERT_EQ(m.top->getSubsystemRefCount(), 1u);
-  EXPECT_EQ(bodyNames(*childAt(*m.top, 0)), (Names{"P"}));
+TEST(MechanismSimplifierGroup, BodyWeldedToItselfCountsTwiceButMovesOnce) {
+  {
+    // Body, body and joint: as many entries as the subsystem holds, so it is left alone.
+    Builder m;
+    auto p = m.body(m.top, "P");
+    m.body(m.top, "Q");
+    m.weld(m.top, "Self", p, p);
+    MechanismSimplifier(m.top, MechanismSimplifier::Group);
+    EXPECT_EQ(bodyNames(*m.top), (Names{"P", "Q"}));
+    EXPECT_EQ(m.top->getSubsystemRefCount(), 0u);
+  }
+  {
+    // With a third body the group is built; its body moves once and no other
+    // body is taken along in its place.
+    Builder m;
+    auto b0 = m.body(m.top, "B0");
+    m.body(m.top, "B1");
+    m.body(m.top, "B2");
+    m.weld(m.top, "Self", b0, b0);
+    MechanismSimplifier(m.top, MechanismSimplifier::Group);
+    EXPECT_EQ(bodyNames(*m.top), (Names{"B1", "B2"}));
+    ASSERT_EQ(m.top->getSubsystemRefCount(), 1u);
+    EXPECT_EQ(bodyNames(*childAt(*m.top, 0)), (Names{"B0"}));
+    EXPECT_EQ(jointNames(*childAt(*m.top, 0)), (Names{"Self"}));
+  }
 }
 
 TEST(MechanismSimplifierGroup, FlattenThenGroupGathersAcrossFormerSubsystems) {
