@@ -27,7 +27,22 @@ void eraseAt(std::vector<T>& list, size_t i) {
 
 Subsystem::Subsystem(const std::string& name) : ZoltBase(name), rigidFlag(false) {}
 
-Subsystem::~Subsystem() = default;
+Subsystem::~Subsystem() {
+  // Nested subsystems held only here are released one after another instead
+  // of one inside the other, so a deep hierarchy cannot exhaust the stack.
+  std::vector<boost::shared_ptr<SubsystemRef>> pending;
+  pending.swap(subsystemRefs);
+  while (!pending.empty()) {
+    boost::shared_ptr<SubsystemRef> ref = std::move(pending.back());
+    pending.pop_back();
+    if (!ref || ref.use_count() != 1) continue;
+    const boost::shared_ptr<Subsystem>& child = ref->getSubsystem();
+    if (child && child.use_count() == 1) {
+      for (auto& grandchild : child->subsystemRefs) pending.push_back(std::move(grandchild));
+      child->subsystemRefs.clear();
+    }
+  }  // each reference dropped here takes its subsystem, already emptied of children
+}
 
 boost::shared_ptr<BodyRef> Subsystem::getBodyRefAt(size_t i) const { return at(bodyRefs, i); }
 void Subsystem::removeBodyRef(size_t i) { eraseAt(bodyRefs, i); }

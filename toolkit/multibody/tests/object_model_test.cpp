@@ -260,3 +260,25 @@ TEST(ZoltModelTest, ReleasingTheModelReleasesTheTree) {
   }
   EXPECT_TRUE(weakBody.expired());
 }
+
+TEST(ZoltModelTest, ReleasingADeepHierarchyNeitherRecursesNorDropsSharedParts) {
+  boost::weak_ptr<Subsystem> deepest;
+  boost::shared_ptr<Subsystem> kept;  // also held by a script: must survive
+  {
+    auto top = boost::make_shared<Subsystem>("top");
+    auto current = top;
+    for (int i = 0; i < 200000; ++i) {
+      auto child = boost::make_shared<Subsystem>("s");
+      current->addSubsystemRef(boost::make_shared<SubsystemRef>("r", child));
+      if (i == 10) kept = child;
+      current = child;
+    }
+    deepest = current;
+  }
+  // Everything below the kept subsystem stays alive with it; the rest is gone.
+  ASSERT_TRUE(kept);
+  EXPECT_EQ(kept->getSubsystemRefCount(), 1u);
+  EXPECT_FALSE(deepest.expired());
+  kept.reset();
+  EXPECT_TRUE(deepest.expired());
+}
