@@ -43,3 +43,16 @@ function(kalo_add_gtest name)
     PROPERTIES ENVIRONMENT "KALO_TEST_DATA_DIR=${PROJECT_SOURCE_DIR}/testdata"
     ENVIRONMENT_MODIFICATION "TEST_TMPDIR=set:${_tmp}/")
 endfunction()
+
+# kalo_add_child_projects()
+# Adds every sub-folder of the current folder that has a CMakeLists.txt, in
+# name order (one program, library or group of them each).
+function(kalo_add_child_projects)
+  file(GLOB _children RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT _children)
+  foreach(child IN LISTS _children)
+    if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${child} AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()

@@ -43,30 +43,24 @@ void count(const Subsystem& s, Totals& totals) {
   }
 }
 
+/// A field whose value may be missing: written by `write`, or null.
+template <typename Write>
+void optionalField(JsonWriter& json, const char* key, bool present, Write write) {
+  json.key(key);
+  if (present)
+    write();
+  else
+    json.null();
+}
+
 void jointSide(JsonWriter& json, const boost::shared_ptr<FrameRef>& side) {
   json.beginObject();
   boost::shared_ptr<Frame> frame = side ? side->getFrame() : boost::shared_ptr<Frame>();
   boost::shared_ptr<ZoltBase> owner = frame ? frame->getParent() : boost::shared_ptr<ZoltBase>();
-  json.key("part");
-  if (owner)
-    json.value(owner->getName());
-  else
-    json.null();
-  json.key("partNodeID");
-  if (owner)
-    json.value(owner->getNodeID());
-  else
-    json.null();
-  json.key("frame");
-  if (frame)
-    json.value(frame->getName());
-  else
-    json.null();
-  json.key("position");
-  if (frame)
-    json.numbers(frame->getPosition(), 3);
-  else
-    json.null();
+  optionalField(json, "part", bool(owner), [&] { json.value(owner->getName()); });
+  optionalField(json, "partNodeID", bool(owner), [&] { json.value(owner->getNodeID()); });
+  optionalField(json, "frame", bool(frame), [&] { json.value(frame->getName()); });
+  optionalField(json, "position", bool(frame), [&] { json.numbers(frame->getPosition(), 3); });
   json.endObject();
 }
 
