@@ -53,10 +53,20 @@ void optionalField(JsonWriter& json, const char* key, bool present, Write write)
     json.null();
 }
 
+boost::shared_ptr<Frame> sideFrame(const boost::shared_ptr<FrameRef>& side) {
+  return side ? side->getFrame() : boost::shared_ptr<Frame>();
+}
+
+/// The body (or ground) whose frame a joint side uses, if any.
+boost::shared_ptr<ZoltBase> sideOwner(const boost::shared_ptr<FrameRef>& side) {
+  const boost::shared_ptr<Frame> frame = sideFrame(side);
+  return frame ? frame->getParent() : boost::shared_ptr<ZoltBase>();
+}
+
 void jointSide(JsonWriter& json, const boost::shared_ptr<FrameRef>& side) {
   json.beginObject();
-  boost::shared_ptr<Frame> frame = side ? side->getFrame() : boost::shared_ptr<Frame>();
-  boost::shared_ptr<ZoltBase> owner = frame ? frame->getParent() : boost::shared_ptr<ZoltBase>();
+  const boost::shared_ptr<Frame> frame = sideFrame(side);
+  const boost::shared_ptr<ZoltBase> owner = sideOwner(side);
   optionalField(json, "part", bool(owner), [&] { json.value(owner->getName()); });
   optionalField(json, "partNodeID", bool(owner), [&] { json.value(owner->getNodeID()); });
   optionalField(json, "frame", bool(frame), [&] { json.value(frame->getName()); });
@@ -181,9 +191,7 @@ std::string conversionReportJson(const Cad2Zolt& converter, const ConvertOptions
     json.key("parts");
     json.beginArray();
     for (const auto& side : {pair.joint->getBaseFrame(), pair.joint->getFollowerFrame()}) {
-      boost::shared_ptr<Frame> frame = side ? side->getFrame() : boost::shared_ptr<Frame>();
-      boost::shared_ptr<ZoltBase> owner = frame ? frame->getParent() : boost::shared_ptr<ZoltBase>();
-      if (owner)
+      if (const boost::shared_ptr<ZoltBase> owner = sideOwner(side))
         json.value(owner->getName());
       else
         json.null();
@@ -199,11 +207,7 @@ std::string conversionReportJson(const Cad2Zolt& converter, const ConvertOptions
     json.value(isWelded ? "welded" : "converted");
     json.key("statusCode");
     json.value(static_cast<long long>(pair.status));
-    json.key("weldReason");
-    if (isWelded)
-      json.value(weldReason(pair.report));
-    else
-      json.null();
+    optionalField(json, "weldReason", isWelded, [&] { json.value(weldReason(pair.report)); });
     json.endObject();
   }
   json.endArray();

@@ -96,15 +96,7 @@ class Conversion {
  public:
   Conversion(const boost::shared_ptr<CadModel>& cad, const boost::shared_ptr<ZoltModel>& model,
              std::string& message, std::vector<Cad2Zolt::PairRecord>& records)
-      : cad(cad), model(model), message(message), records(records) {
-    const CadUnit* u = s_getDefaultCadUnit();
-    massUnit = u->massUnit;
-    lengthUnit = u->lengthUnit;
-    inertiaUnit = u->inertiaUnit;
-    sAreaUnit = u->sAreaUnit;
-    volUnit = u->volUnit;
-    inertiaFactor = u->inertiaFactor;
-  }
+      : cad(cad), model(model), message(message), records(records), units(*s_getDefaultCadUnit()) {}
 
   void run() {
     const boost::shared_ptr<Subsystem>& top = model->getTopSubsystem();
@@ -121,13 +113,14 @@ class Conversion {
   const Placement& current() const { return placements.back(); }
 
   boost::shared_ptr<Body> rootBody(Subsystem& s) {
-    return s.getOrCreateRootBodyRef(massUnit, inertiaUnit, volUnit, sAreaUnit)->getBody();
+    return s.getOrCreateRootBodyRef(units.massUnit, units.inertiaUnit, units.volUnit, units.sAreaUnit)
+        ->getBody();
   }
 
   boost::shared_ptr<Frame> makeFrame(const std::string& name, const double position[3],
                                      const double orientation[9]) const {
-    return boost::make_shared<Frame>(name, -1, position, lengthUnit, "WORLD", orientation, KALOT_ANGLE_RAD,
-                                     KALOT_ROT_3X3, "WORLD");
+    return boost::make_shared<Frame>(name, -1, position, units.lengthUnit, "WORLD", orientation,
+                                     KALOT_ANGLE_RAD, KALOT_ROT_3X3, "WORLD");
   }
 
   void push(const boost::shared_ptr<CadModelRef>& ref) {
@@ -174,16 +167,17 @@ class Conversion {
 
   void addRigid(Subsystem& s, const CadModelRef& ref, const CadModel& k) {
     const Placement& p = current();
-    const double f = inertiaFactor * p.scale * p.scale;
+    const double f = units.inertiaFactor * p.scale * p.scale;
     const double* in = k.getInertia();
     // Rows (I0, I3, I4), (I3, I1, I5), (I4, I5, I2): symmetric, so the column order is the same.
     const double inertia[9] = {in[0] * f, in[3] * f, in[4] * f, in[3] * f, in[1] * f,
                                in[5] * f, in[4] * f, in[5] * f, in[2] * f};
     const kalot_vis_mat_prop* material = ref.getMatProp() ? ref.getMatProp() : k.getMatProp();
     const std::string name = ref.getDisplayName();
-    auto body = boost::make_shared<Body>(
-        name, k.getMass(), massUnit, inertia, inertiaUnit, k.getVolume() * p.scale * p.scale * p.scale,
-        volUnit, k.getSurfaceArea() * p.scale * p.scale, sAreaUnit, k.getGeometryFileName(), material);
+    auto body = boost::make_shared<Body>(name, k.getMass(), units.massUnit, inertia, units.inertiaUnit,
+                                         k.getVolume() * p.scale * p.scale * p.scale, units.volUnit,
+                                         k.getSurfaceArea() * p.scale * p.scale, units.sAreaUnit,
+                                         k.getGeometryFileName(), material);
     double cgPos[3];
     p.mapPoint(k.getCG(), cgPos);
     auto cgFrame = makeFrame("CG", cgPos, p.rotation);
@@ -209,7 +203,7 @@ class Conversion {
     if (ref.getFixed()) {
       boost::shared_ptr<Body> root = rootBody(s);
       const double* at = cgFrame->getPosition();
-      s.addJoint(share(Joint::zoltCreateWeldJoint(model, root, body, at, at, lengthUnit,
+      s.addJoint(share(Joint::zoltCreateWeldJoint(model, root, body, at, at, units.lengthUnit,
                                                   pairNodeID(body->getNodeID(), root->getNodeID()))));
       connected.insert(root);
       connected.insert(body);
@@ -231,7 +225,7 @@ class Conversion {
       boost::shared_ptr<Body> base = rootBody(s);
       boost::shared_ptr<Body> follower = rootBody(*sub);
       const double* at = sub->getCGFrame()->getPosition();
-      s.addJoint(share(Joint::zoltCreateWeldJoint(model, base, follower, at, at, lengthUnit,
+      s.addJoint(share(Joint::zoltCreateWeldJoint(model, base, follower, at, at, units.lengthUnit,
                                                   pairNodeID(base->getNodeID(), follower->getNodeID()))));
       connected.insert(base);
       connected.insert(follower);
@@ -280,7 +274,7 @@ class Conversion {
   }
 
   void addRootGround(Subsystem& top) {
-    auto frame = boost::make_shared<Frame>("", model->getNextFrameId(), lengthUnit);
+    auto frame = boost::make_shared<Frame>("", model->getNextFrameId(), units.lengthUnit);
     auto ground = boost::make_shared<Ground>("RootGround", frame);
     ground->setNodeID("RootGround");
     top.addGround(ground);
@@ -291,7 +285,7 @@ class Conversion {
     connected.insert(ground);
     connected.insert(root);
     const double* cg = cad->getCG();
-    top.addJoint(share(Joint::zoltCreateWeldJoint(model, ground, root, cg, cg, lengthUnit,
+    top.addJoint(share(Joint::zoltCreateWeldJoint(model, ground, root, cg, cg, units.lengthUnit,
                                                   pairNodeID("RootGround", root->getNodeID()))));
   }
 
@@ -306,7 +300,7 @@ class Conversion {
       boost::shared_ptr<Body> root = rootBody(s);
       if (!root->getCGFrame()) continue;
       s.addJoint(share(Joint::zoltCreateSixDOFJoint(model, root, body, root->getCGFrame()->getPosition(),
-                                                    body->getCGFrame()->getPosition(), lengthUnit,
+                                                    body->getCGFrame()->getPosition(), units.lengthUnit,
                                                     pairNodeID(root->getNodeID(), body->getNodeID()))));
     }
     for (size_t i = 0; i < s.getSubsystemRefCount(); ++i)
@@ -318,12 +312,7 @@ class Conversion {
   std::string& message;
   std::vector<Cad2Zolt::PairRecord>& records;
 
-  KalotMassUnit massUnit;
-  KalotLengthUnit lengthUnit;
-  KalotInertiaUnit inertiaUnit;
-  KalotSAreaUnit sAreaUnit;
-  KalotVolUnit volUnit;
-  double inertiaFactor;
+  const CadUnit units;  // the default unit system as the conversion started
 
   ModelMap modelMap;
   ConnectedSet connected;
