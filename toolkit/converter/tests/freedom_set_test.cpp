@@ -1,4 +1,6 @@
+#include <array>
 #include <cmath>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -16,43 +18,28 @@ void expectColumn(const FreedomSet& s, int i, double x, double y, double z) {
   EXPECT_NEAR(s.column(i)[2], z, 1e-12) << "column " << i;
 }
 
-void expectFlags(const FreedomSet& s, int f0, int f1, int f2) {
-  EXPECT_EQ(s.flags[0], f0);
-  EXPECT_EQ(s.flags[1], f1);
-  EXPECT_EQ(s.flags[2], f2);
+void expectFlags(const FreedomSet& s, const std::array<int, 3>& flags) {
+  EXPECT_EQ((std::array<int, 3>{s.flags[0], s.flags[1], s.flags[2]}), flags);
 }
 
-MergeEntry entry(const double* first, const double* second, int rotation, int translation, const double* at) {
-  MergeEntry e;
-  for (int k = 0; k < 3; ++k) {
-    e.firstAxis[k] = first[k];
-    e.secondAxis[k] = second[k];
-    e.location[k] = at[k];
-  }
-  e.rotationCode = rotation;
-  e.translationCode = translation;
-  return e;
-}
+// combine reads the entry only to place rotation axes, with positions; these tests pass none.
+const MergeEntry kEntry{};
 
 TEST(FreedomSetOfCode, SignOfTheCodeChoosesWhichColumnsAreFixed) {
+  const std::pair<int, std::array<int, 3>> cases[] = {{0, {1, 1, 1}},  {-2, {1, -1, -1}}, {-1, {1, 1, -1}},
+                                                      {1, {-1, 1, 1}}, {2, {-1, -1, 1}},  {3, {-1, -1, -1}}};
+  for (const auto& [code, flags] : cases) {
+    SCOPED_TRACE(code);
+    expectFlags(freedomSetOfCode(code, kZ, kX, true, kTol), flags);
+  }
   FreedomSet s = freedomSetOfCode(0, kZ, kX, true, kTol);
-  expectFlags(s, 1, 1, 1);
   expectColumn(s, 0, 1, 0, 0);  // identity, whatever the axes
   expectColumn(s, 2, 0, 0, 1);
-
   s = freedomSetOfCode(-2, kZ, kX, true, kTol);  // free only along e1
-  expectFlags(s, 1, -1, -1);
   expectColumn(s, 0, 0, 0, 1);
   s = freedomSetOfCode(-1, kZ, kX, true, kTol);  // fixed only along e3 = e1 x e2
-  expectFlags(s, 1, 1, -1);
   expectColumn(s, 1, 1, 0, 0);
   expectColumn(s, 2, 0, 1, 0);
-  s = freedomSetOfCode(1, kZ, kX, true, kTol);
-  expectFlags(s, -1, 1, 1);
-  s = freedomSetOfCode(2, kZ, kX, true, kTol);
-  expectFlags(s, -1, -1, 1);
-  s = freedomSetOfCode(3, kZ, kX, true, kTol);
-  expectFlags(s, -1, -1, -1);
 }
 
 TEST(FreedomSetOfCode, SecondAxisOnlyForCodesOfMagnitudeOne) {
@@ -81,91 +68,72 @@ TEST(FreedomSetOfCode, PerpendicularOfAnObliqueAxisAndUnitColumns) {
 }
 
 TEST(Combine, ParallelAxisWithEachCode) {
-  const double at[3] = {0, 0, 0};
-  const MergeEntry e = entry(kZ, kZ, 0, 0, at);
-  FreedomSet all = freedomSetOfCode(0, kZ, kZ, true, kTol);
-
-  FreedomSet s = all;
-  combine(s, 1, kZ, nullptr, e, kTol);  // fixes just the parallel column
-  expectFlags(s, 1, 1, -1);
-  s = all;
-  combine(s, 3, kZ, nullptr, e, kTol);
-  expectFlags(s, -1, -1, -1);
-  s = all;
-  combine(s, 2, kZ, nullptr, e, kTol);
-  expectFlags(s, 1, 1, 1);
-  s = all;
-  combine(s, 0, kZ, nullptr, e, kTol);
-  expectFlags(s, 1, 1, 1);
-  s = all;
-  combine(s, -2, kZ, nullptr, e, kTol);  // keeps only the parallel column
-  expectFlags(s, -1, -1, 1);
-  s = all;
-  combine(s, -1, kZ, nullptr, e, kTol);
-  expectFlags(s, -1, -1, 1);
+  // 1 and 3 fix the parallel column (3 everything), -1 and -2 keep only it, 0 and 2 change nothing.
+  const std::pair<int, std::array<int, 3>> cases[] = {{1, {1, 1, -1}}, {3, {-1, -1, -1}}, {2, {1, 1, 1}},
+                                                      {0, {1, 1, 1}},  {-2, {-1, -1, 1}}, {-1, {-1, -1, 1}}};
+  for (const auto& [code, flags] : cases) {
+    SCOPED_TRACE(code);
+    FreedomSet s = freedomSetOfCode(0, kZ, kZ, true, kTol);
+    combine(s, code, kZ, nullptr, kEntry, kTol);
+    expectFlags(s, flags);
+  }
 }
 
 TEST(Combine, ObliqueAxisTurnsOrFixesColumns) {
-  const double at[3] = {0, 0, 0};
   const double diagonal[3] = {std::sqrt(0.5), 0, std::sqrt(0.5)};
-  const MergeEntry e = entry(diagonal, kZ, 0, 0, at);
 
   // Three free columns, none along the axis: one free column left, turned onto it.
   FreedomSet s = freedomSetOfCode(0, kZ, kZ, true, kTol);
-  combine(s, -2, diagonal, nullptr, e, kTol);
-  expectFlags(s, 1, -1, -1);
+  combine(s, -2, diagonal, nullptr, kEntry, kTol);
+  expectFlags(s, {1, -1, -1});
   expectColumn(s, 0, std::sqrt(0.5), 0, std::sqrt(0.5));
 
   // Two free columns (x, y) spanning a plane the axis leaves: all fixed.
   s = freedomSetOfCode(-1, kX, kY, true, kTol);
-  combine(s, -2, diagonal, nullptr, e, kTol);
-  expectFlags(s, -1, -1, -1);
+  combine(s, -2, diagonal, nullptr, kEntry, kTol);
+  expectFlags(s, {-1, -1, -1});
 
   // Two free columns (x, z) spanning a plane that holds the axis: one stays, turned onto it.
   s = freedomSetOfCode(-1, kX, kZ, true, kTol);
-  combine(s, -2, diagonal, nullptr, e, kTol);
-  expectFlags(s, -1, 1, -1);
+  combine(s, -2, diagonal, nullptr, kEntry, kTol);
+  expectFlags(s, {-1, 1, -1});
   expectColumn(s, 1, std::sqrt(0.5), 0, std::sqrt(0.5));
 
   // One free column (z): fixed.
   s = freedomSetOfCode(-2, kZ, kX, true, kTol);
-  combine(s, -2, diagonal, nullptr, e, kTol);
-  expectFlags(s, -1, -1, -1);
+  combine(s, -2, diagonal, nullptr, kEntry, kTol);
+  expectFlags(s, {-1, -1, -1});
 }
 
 TEST(Combine, CodeOneAgainstAnObliqueAxis) {
-  const double at[3] = {0, 0, 0};
   const double diagonal[3] = {0, std::sqrt(0.5), std::sqrt(0.5)};
-  const MergeEntry e = entry(diagonal, kZ, 0, 0, at);
 
   FreedomSet s = freedomSetOfCode(0, kZ, kZ, true, kTol);  // nothing fixed: first column takes the axis
-  combine(s, 1, diagonal, nullptr, e, kTol);
-  expectFlags(s, 1, -1, -1);
+  combine(s, 1, diagonal, nullptr, kEntry, kTol);
+  expectFlags(s, {1, -1, -1});
   expectColumn(s, 0, 0, std::sqrt(0.5), std::sqrt(0.5));
 
   s = freedomSetOfCode(1, kX, kY, true, kTol);  // x fixed, y and z free
-  combine(s, 1, diagonal, nullptr, e, kTol);
-  expectFlags(s, -1, -1, 1);
+  combine(s, 1, diagonal, nullptr, kEntry, kTol);
+  expectFlags(s, {-1, -1, 1});
   // The remaining free column becomes axis x fixed column, normalised.
   expectColumn(s, 2, 0, std::sqrt(0.5), -std::sqrt(0.5));
 
   s = freedomSetOfCode(2, kX, kZ, false, kTol);  // one free column left
   const double tilted[3] = {std::sqrt(0.5), 0, std::sqrt(0.5)};
-  combine(s, 1, tilted, nullptr, e, kTol);
-  expectFlags(s, -1, -1, -1);
+  combine(s, 1, tilted, nullptr, kEntry, kTol);
+  expectFlags(s, {-1, -1, -1});
 }
 
 TEST(Combine, PerpendicularAxisFixesEveryPerpendicularColumn) {
-  const double at[3] = {0, 0, 0};
-  const MergeEntry e = entry(kZ, kZ, 0, 0, at);
   FreedomSet s = freedomSetOfCode(-1, kX, kY, true, kTol);  // x, y free; z fixed
-  combine(s, -2, kZ, nullptr, e, kTol);
-  expectFlags(s, -1, -1, -1);
+  combine(s, -2, kZ, nullptr, kEntry, kTol);
+  expectFlags(s, {-1, -1, -1});
   s = freedomSetOfCode(-1, kX, kY, true, kTol);
-  combine(s, 1, kZ, nullptr, e, kTol);  // codes 1 and 2 leave perpendicular columns alone
-  expectFlags(s, 1, 1, -1);
-  combine(s, 3, kZ, nullptr, e, kTol);
-  expectFlags(s, -1, -1, -1);
+  combine(s, 1, kZ, nullptr, kEntry, kTol);  // codes 1 and 2 leave perpendicular columns alone
+  expectFlags(s, {1, 1, -1});
+  combine(s, 3, kZ, nullptr, kEntry, kTol);
+  expectFlags(s, {-1, -1, -1});
 }
 
 TEST(AxisPositionRule, DependsOnTheFreeTranslations) {

@@ -179,11 +179,14 @@ inline void expectPrimitives(const Joint& joint, const std::vector<Prim>& expect
   }
 }
 
-inline void expectPosition(const boost::shared_ptr<FrameRef>& side, const Vec3& at, double tol = 1e-9) {
-  const double* p = side->getFrame()->getPosition();
+inline void expectAt(const double* p, const Vec3& at, double tol = 1e-12) {
   EXPECT_NEAR(p[0], at[0], tol);
   EXPECT_NEAR(p[1], at[1], tol);
   EXPECT_NEAR(p[2], at[2], tol);
+}
+
+inline void expectPosition(const boost::shared_ptr<FrameRef>& side, const Vec3& at, double tol = 1e-9) {
+  expectAt(side->getFrame()->getPosition(), at, tol);
 }
 
 }  // namespace kalo_toolkit::testing

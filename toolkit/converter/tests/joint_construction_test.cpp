@@ -1,4 +1,7 @@
+#include <array>
+#include <iterator>
 #include <stdexcept>
+#include <vector>
 
 #include <gtest/gtest.h>
 #include <boost/make_shared.hpp>
@@ -157,51 +160,34 @@ TEST_F(JointConstructionTest, ConnectorSelectorChoosesThePrimitivesOnly) {
   }
 }
 
-class PrimitiveSynthesisTest : public JointConstructionTest {
- protected:
+TEST_F(JointConstructionTest, FreeSlotsBecomePrimitivesPrismaticsFirst) {
   // Columns (1,0,0), (0,1,0), (0,0,1) for translations; (0,0,1), (1,0,0), (0,1,0) for rotations.
   const double translationAxes[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
   const double rotationAxes[9] = {0, 0, 1, 1, 0, 0, 0, 1, 0};
-
-  std::unique_ptr<Joint> synthesize(std::array<int, 3> t, std::array<int, 3> r) {
-    std::unique_ptr<Joint> joint(new Joint(model, a, b, p1, p2, KALOT_LENGTH_M, "P"));
-    detail::synthesizePrimitives(*joint, t.data(), translationAxes, r.data(), rotationAxes);
-    return joint;
+  const KalotPrimType P = KALOT_PRIM_PRISMATIC, R = KALOT_PRIM_REVOLUTE;
+  const Prim weld{KALOT_PRIM_WELD, {}}, ball{KALOT_PRIM_SPHERICAL, {}};
+  struct Case {
+    std::array<int, 3> translations, rotations;
+    std::vector<Prim> primitives;
+  };
+  const Case cases[] = {
+      {{-1, -1, -1}, {-1, -1, -1}, {weld}},
+      {{7, -1, -1}, {-5, -1, -1}, {weld}},  // slots outside the matrix are empty
+      {{-1, -1, -1}, {0, 1, 2}, {ball}},
+      {{2, -1, -1}, {0, 1, 2}, {{P, {0, 0, 1}}, ball}},
+      {{0, -1, -1}, {0, -1, -1}, {{P, {1, 0, 0}}, {R, {0, 0, 1}}}},
+      // Slots name columns: the order of the slots, not of the columns, decides.
+      {{2, 0, -1}, {-1, 1, -1}, {{P, {0, 0, 1}}, {P, {1, 0, 0}}, {R, {1, 0, 0}}}},
+      {{-1, -1, -1}, {2, 0, -1}, {{R, {0, 1, 0}}, {R, {0, 0, 1}}}},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(i);
+    Joint joint(model, a, b, p1, p2, KALOT_LENGTH_M, "P");
+    detail::synthesizePrimitives(joint, cases[i].translations.data(), translationAxes,
+                                 cases[i].rotations.data(), rotationAxes);
+    EXPECT_EQ(joint.getType(), i < 2 ? KALOT_JOINT_WELD : KALOT_JOINT_SIMPLE);
+    expectPrimitives(joint, cases[i].primitives);
   }
-};
-
-TEST_F(PrimitiveSynthesisTest, NoFreeSlotGivesAWeld) {
-  auto joint = synthesize({-1, -1, -1}, {-1, -1, -1});
-  expectPrimitives(*joint, {{KALOT_PRIM_WELD, {}}});
-  EXPECT_EQ(joint->getType(), KALOT_JOINT_WELD);
-}
-
-TEST_F(PrimitiveSynthesisTest, ThreeFreeRotationsGiveOneSpherical) {
-  auto joint = synthesize({-1, -1, -1}, {0, 1, 2});
-  expectPrimitives(*joint, {{KALOT_PRIM_SPHERICAL, {}}});
-  EXPECT_EQ(joint->getType(), KALOT_JOINT_SIMPLE);
-  joint = synthesize({2, -1, -1}, {0, 1, 2});
-  expectPrimitives(*joint, {{KALOT_PRIM_PRISMATIC, {0, 0, 1}}, {KALOT_PRIM_SPHERICAL, {}}});
-}
-
-TEST_F(PrimitiveSynthesisTest, PrismaticsPrecedeRevolutesInSlotOrder) {
-  auto cylindrical = synthesize({0, -1, -1}, {0, -1, -1});
-  expectPrimitives(*cylindrical, {{KALOT_PRIM_PRISMATIC, {1, 0, 0}}, {KALOT_PRIM_REVOLUTE, {0, 0, 1}}});
-  EXPECT_EQ(cylindrical->getType(), KALOT_JOINT_SIMPLE);
-
-  // Slots name columns: the order of the slots, not of the columns, decides.
-  auto planar = synthesize({2, 0, -1}, {-1, 1, -1});
-  expectPrimitives(*planar, {{KALOT_PRIM_PRISMATIC, {0, 0, 1}},
-                             {KALOT_PRIM_PRISMATIC, {1, 0, 0}},
-                             {KALOT_PRIM_REVOLUTE, {1, 0, 0}}});
-
-  auto twoRevolutes = synthesize({-1, -1, -1}, {2, 0, -1});
-  expectPrimitives(*twoRevolutes, {{KALOT_PRIM_REVOLUTE, {0, 1, 0}}, {KALOT_PRIM_REVOLUTE, {0, 0, 1}}});
-}
-
-TEST_F(PrimitiveSynthesisTest, SlotOutsideTheMatrixCountsAsEmpty) {
-  auto joint = synthesize({7, -1, -1}, {-5, -1, -1});
-  expectPrimitives(*joint, {{KALOT_PRIM_WELD, {}}});
 }
 
 }  // namespace
