@@ -64,6 +64,13 @@ class BuildingCallsTest : public ::testing::Test {
     return keep(h);
   }
 
+  // An empty component, or the one `path` names below `top` (an empty handle when there is none).
+  void* component(const char* path = nullptr, void* top = nullptr) {
+    void* h = nullptr;
+    EXPECT_EQ(path ? kalot_create_assemcomp_fromstr(&h, path, top) : kalot_create_assemcomp(&h), 0);
+    return keep(h);
+  }
+
   void* place(void* parent, const char* name, void* definition) {
     void* r = ref(name, definition);
     EXPECT_EQ(kalot_add_refincadmodel(parent, r), 0);
@@ -200,18 +207,11 @@ TEST_F(BuildingCallsTest, DisplayNamesAndPathsThroughTheInterface) {
   EXPECT_EQ(objectOf<CadModelRef>(firstArm)->getDisplayName(), "arm");
   EXPECT_EQ(objectOf<CadModelRef>(secondArm)->getDisplayName(), "arm-1");
 
-  void* found = nullptr;
-  ASSERT_EQ(kalot_create_assemcomp_fromstr(&found, "arm/bolt", top), 0);
-  keep(found);
-  auto comp = objectOf<AssemComp>(found);
+  auto comp = objectOf<AssemComp>(component("arm/bolt", top));
   ASSERT_TRUE(comp);
   EXPECT_EQ(comp->getName(), "arm/bolt");
   EXPECT_EQ(comp->getCadModelRefAt(0), objectOf<CadModelRef>(firstArm));
-
-  void* missing = kSentinel;
-  ASSERT_EQ(kalot_create_assemcomp_fromstr(&missing, "arm/nut", top), 0);
-  keep(missing);
-  EXPECT_TRUE(isEmptyHandle(missing));
+  EXPECT_TRUE(isEmptyHandle(component("arm/nut", top)));
 }
 
 TEST_F(BuildingCallsTest, ConstraintNeedsAtLeastOneComponent) {
@@ -221,24 +221,16 @@ TEST_F(BuildingCallsTest, ConstraintNeedsAtLeastOneComponent) {
   void* armRef = ref("arm", arm, kRotZ90, t);
   ASSERT_EQ(kalot_add_refincadmodel(top, armRef), 0);
 
-  void* missing = nullptr;
-  ASSERT_EQ(kalot_create_assemcomp_fromstr(&missing, "nothing", top), 0);
-  keep(missing);
-  void* emptyComp = nullptr;
-  ASSERT_EQ(kalot_create_assemcomp(&emptyComp), 0);
-  keep(emptyComp);  // an empty path, but a component all the same
+  void* missing = component("nothing", top);
+  void* emptyComp = component();  // an empty path, but a component all the same
+  void* sides[3][2] = {{missing, nullptr}, {nullptr, nullptr}, {missing, missing}};
+  for (const auto& side : sides) {
+    void* out = kSentinel;
+    EXPECT_EQ(kalot_create_constrain(&out, "c", 0, side[0], side[1], 0, 0, kZero, kZero, kZero, kZero), 5);
+    EXPECT_EQ(out, kSentinel);
+  }
 
-  void* out = kSentinel;
-  EXPECT_EQ(kalot_create_constrain(&out, "c", 0, missing, nullptr, 0, 0, kZero, kZero, kZero, kZero), 5);
-  EXPECT_EQ(out, kSentinel);
-  EXPECT_EQ(kalot_create_constrain(&out, "c", 0, nullptr, nullptr, 0, 0, kZero, kZero, kZero, kZero), 5);
-  EXPECT_EQ(out, kSentinel);
-  EXPECT_EQ(kalot_create_constrain(&out, "c", 0, missing, missing, 0, 0, kZero, kZero, kZero, kZero), 5);
-  EXPECT_EQ(out, kSentinel);
-
-  void* comp = nullptr;
-  ASSERT_EQ(kalot_create_assemcomp_fromstr(&comp, "arm", top), 0);
-  keep(comp);
+  void* comp = component("arm", top);
   const double loc2[3] = {1, 1, 0}, axis2[3] = {1, 0, 0}, loc1[3] = {5, 6, 7}, axis1[3] = {0, 0, 1};
   void* c = nullptr;
   ASSERT_EQ(kalot_create_constrain(&c, "mate", 3, nullptr, comp, 1, 2, loc1, axis1, loc2, axis2), 0);
@@ -266,42 +258,33 @@ TEST_F(BuildingCallsTest, ConstraintNeedsAtLeastOneComponent) {
 
 TEST_F(BuildingCallsTest, NullTextsAndArraysGiveOneAndANullHandle) {
   void* part = model("Part");
+  void* comp = component();
   void* out = kSentinel;
-  auto expectFailed = [&](int rc, const char* what) {
+  auto expectFailed = [&](int rc, const std::string& what) {
     EXPECT_EQ(rc, 1) << what;
     EXPECT_EQ(out, nullptr) << what;
     out = kSentinel;
   };
-  expectFailed(kalot_create_cadmodel(&out, nullptr, 1, kInertia, kZero, 0, 0, "f", nullptr), "model name");
-  expectFailed(kalot_create_cadmodel(&out, "m", 1, kInertia, kZero, 0, 0, nullptr, nullptr), "model file");
-  expectFailed(kalot_create_cadmodel(&out, "m", 1, nullptr, kZero, 0, 0, "f", nullptr), "model inertia");
-  expectFailed(kalot_create_cadmodel(&out, "m", 1, kInertia, nullptr, 0, 0, "f", nullptr), "model cg");
-  expectFailed(kalot_create_cadmodelref(&out, nullptr, "n", part, kIdentity, kZero, 1, 0, 0, nullptr),
-               "ref name");
-  expectFailed(kalot_create_cadmodelref(&out, "r", nullptr, part, kIdentity, kZero, 1, 0, 0, nullptr),
-               "ref node");
-  expectFailed(kalot_create_cadmodelref(&out, "r", "n", part, nullptr, kZero, 1, 0, 0, nullptr),
-               "ref rotation");
-  expectFailed(kalot_create_cadmodelref(&out, "r", "n", part, kIdentity, nullptr, 1, 0, 0, nullptr),
-               "ref shift");
-  expectFailed(kalot_create_cadcs(&out, nullptr, "n", kIdentity, kZero), "cs name");
-  expectFailed(kalot_create_cadcs(&out, "cs", nullptr, kIdentity, kZero), "cs node");
-  expectFailed(kalot_create_cadcs(&out, "cs", "n", nullptr, kZero), "cs rotation");
-  expectFailed(kalot_create_cadcs(&out, "cs", "n", kIdentity, nullptr), "cs translation");
-  expectFailed(kalot_create_assemcomp_fromstr(&out, nullptr, part), "path");
-  void* comp = nullptr;
-  ASSERT_EQ(kalot_create_assemcomp(&comp), 0);
-  keep(comp);
+  // Each call with its i-th text or array argument missing.
+  for (int i = 0; i < 4; ++i) {
+    const std::string what = " argument " + std::to_string(i);
+    auto text = [&](int k, const char* t) { return i == k ? nullptr : t; };
+    auto array = [&](int k, const double* a) { return i == k ? nullptr : a; };
+    expectFailed(kalot_create_cadmodel(&out, text(0, "m"), 1, array(1, kInertia), array(2, kZero), 0, 0,
+                                       text(3, "f"), nullptr),
+                 "model" + what);
+    expectFailed(kalot_create_cadmodelref(&out, text(0, "r"), text(1, "n"), part, array(2, kIdentity),
+                                          array(3, kZero), 1, 0, 0, nullptr),
+                 "ref" + what);
+    expectFailed(kalot_create_cadcs(&out, text(0, "cs"), text(1, "n"), array(2, kIdentity), array(3, kZero)),
+                 "cs" + what);
+    expectFailed(kalot_create_constrain(&out, "c", 0, comp, nullptr, 0, 0, array(0, kZero), array(1, kZero),
+                                        array(2, kZero), array(3, kZero)),
+                 "constraint" + what);
+  }
   expectFailed(kalot_create_constrain(&out, nullptr, 0, comp, nullptr, 0, 0, kZero, kZero, kZero, kZero),
-               "name");
-  expectFailed(kalot_create_constrain(&out, "c", 0, comp, nullptr, 0, 0, nullptr, kZero, kZero, kZero),
-               "loc1");
-  expectFailed(kalot_create_constrain(&out, "c", 0, comp, nullptr, 0, 0, kZero, nullptr, kZero, kZero),
-               "axis1");
-  expectFailed(kalot_create_constrain(&out, "c", 0, comp, nullptr, 0, 0, kZero, kZero, nullptr, kZero),
-               "loc2");
-  expectFailed(kalot_create_constrain(&out, "c", 0, comp, nullptr, 0, 0, kZero, kZero, kZero, nullptr),
-               "axis2");
+               "constraint name");
+  expectFailed(kalot_create_assemcomp_fromstr(&out, nullptr, part), "path");
   EXPECT_EQ(kalot_cadmodel_setfilename(part, nullptr), 1);
   EXPECT_EQ(objectOf<CadModel>(part)->getGeometryFileName(), "part.step");
 
@@ -317,9 +300,7 @@ TEST_F(BuildingCallsTest, NullTextsAndArraysGiveOneAndANullHandle) {
 TEST_F(BuildingCallsTest, MissingEmptyOrForeignHandlesGiveOne) {
   void* part = model("Part");
   void* r = ref("r", part);
-  void* comp = nullptr;
-  ASSERT_EQ(kalot_create_assemcomp(&comp), 0);
-  keep(comp);
+  void* comp = component();
   void* cs = nullptr;
   ASSERT_EQ(kalot_create_cadcs(&cs, "cs", "n", kIdentity, kZero), 0);
   keep(cs);

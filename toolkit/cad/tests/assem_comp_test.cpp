@@ -44,6 +44,23 @@ void expectNear3(const double* actual, double x, double y, double z) {
   EXPECT_NEAR(actual[2], z, 1e-12);
 }
 
+// The cumulative transform of `comp` is the expected one and maps points as the step-by-step walk does.
+void expectCumulative(const AssemComp& comp, const double* rotation, const double* translation, double scale,
+                      double tolerance = 1e-12) {
+  double r[9], t[3] = {9, 9, 9}, s = 9;
+  comp.getCumulativeTransform(r, t, s);
+  EXPECT_NEAR(s, scale, tolerance);
+  for (int i = 0; i < 9; ++i) EXPECT_NEAR(r[i], rotation[i], tolerance) << i;
+  for (int i = 0; i < 3; ++i) EXPECT_NEAR(t[i], translation[i], tolerance) << i;
+  const double points[3][3] = {{0, 0, 0}, {1, 2, 3}, {-4, 0.5, 7}};
+  for (const auto& p : points) {
+    double stepwise[3];
+    comp.transformToAssemCS(p, stepwise, false);
+    for (int i = 0; i < 3; ++i)
+      EXPECT_NEAR(s * (r[i] * p[0] + r[i + 3] * p[1] + r[i + 6] * p[2]) + t[i], stepwise[i], 1e-12);
+  }
+}
+
 }  // namespace
 
 TEST(AssemCompTransformTest, PointsGetTranslationsVectorsDoNot) {
@@ -62,68 +79,29 @@ TEST(AssemCompTransformTest, PointsGetTranslationsVectorsDoNot) {
   expectNear3(out, 1, 1, 1);
 }
 
-TEST(AssemCompTransformTest, ChainAppliesInnermostFirst) {
-  const double outerT[3] = {0, 0, 1}, innerT[3] = {1, 0, 0};
-  AssemComp comp;
-  comp.addCadModelRef(makeRef("outer", makeModel("O"), kRotZ90, outerT));
-  comp.addCadModelRef(makeRef("inner", makeModel("I"), kIdentity, innerT));
-  const double origin[3] = {0, 0, 0};
-  double out[3];
-  comp.transformToAssemCS(origin, out, false);
-  expectNear3(out, 0, 1, 1);
-
-  double rotation[9], translation[3], scale = 0;
-  comp.getCumulativeTransform(rotation, translation, scale);
-  for (int i = 0; i < 9; ++i) EXPECT_NEAR(rotation[i], kRotZ90[i], 1e-12) << i;
-  expectNear3(translation, 0, 1, 1);
-  EXPECT_DOUBLE_EQ(scale, 1.0);
-}
-
-TEST(AssemCompTransformTest, CumulativeTransformMultipliesScales) {
-  const double outerT[3] = {1, 2, 3}, innerT[3] = {1, 0, 0}, innermostT[3] = {0, -1, 0.5};
-  AssemComp comp;
-  comp.addCadModelRef(makeRef("outer", makeModel("O"), kRotZ90, outerT, 2.0));
-  comp.addCadModelRef(makeRef("inner", makeModel("I"), kRotX90, innerT, 3.0));
-
-  double rotation[9], translation[3], scale = 0;
-  comp.getCumulativeTransform(rotation, translation, scale);
-  EXPECT_NEAR(scale, 6.0, 1e-12);
-  // Rz90 . Rx90 sends x to y, y to z and z to x.
-  const double expected[9] = {0, 1, 0, 0, 0, 1, 1, 0, 0};
-  for (int i = 0; i < 9; ++i) EXPECT_NEAR(rotation[i], expected[i], 1e-12) << i;
-  expectNear3(translation, 1, 4, 3);
-
-  // With a third reference the one transform still maps points as the step-by-step walk does.
-  comp.addCadModelRef(makeRef("innermost", makeModel("N"), kRotZ90, innermostT, 0.5));
-  comp.getCumulativeTransform(rotation, translation, scale);
-  EXPECT_NEAR(scale, 3.0, 1e-12);
-  const double points[3][3] = {{0, 0, 0}, {1, 2, 3}, {-4, 0.5, 7}};
-  for (const auto& p : points) {
-    double stepwise[3];
-    comp.transformToAssemCS(p, stepwise, false);
-    for (int i = 0; i < 3; ++i) {
-      const double once =
-          scale * (rotation[i] * p[0] + rotation[i + 3] * p[1] + rotation[i + 6] * p[2]) + translation[i];
-      EXPECT_NEAR(once, stepwise[i], 1e-12);
-    }
-  }
-}
-
-TEST(AssemCompTransformTest, CumulativeTransformOfEmptyAndSingleComponents) {
-  double rotation[9], translation[3] = {9, 9, 9}, scale = 9;
-  AssemComp empty;
-  empty.getCumulativeTransform(rotation, translation, scale);
-  for (int i = 0; i < 9; ++i) EXPECT_EQ(rotation[i], kIdentity[i]);
-  expectNear3(translation, 0, 0, 0);
-  EXPECT_EQ(scale, 1.0);
-
-  const double t[3] = {4, 5, 6};
+TEST(AssemCompTransformTest, CumulativeTransformAppliesInnermostFirstAndMultipliesScales) {
+  const double zero[3] = {0, 0, 0}, t[3] = {4, 5, 6};
+  expectCumulative(AssemComp(), kIdentity, zero, 1.0, 0);
   AssemComp single;
   single.addCadModelRef(makeRef("a", makeModel("A"), kRotX90, t, 2.5));
-  single.getCumulativeTransform(rotation, translation, scale);
-  for (int i = 0; i < 9; ++i) EXPECT_EQ(rotation[i], kRotX90[i]);
-  expectNear3(translation, 4, 5, 6);
-  EXPECT_EQ(scale, 2.5);
+  expectCumulative(single, kRotX90, t, 2.5, 0);
+
+  const double outerT[3] = {0, 0, 1}, innerT[3] = {1, 0, 0}, chainT[3] = {0, 1, 1};
+  AssemComp chain;
+  chain.addCadModelRef(makeRef("outer", makeModel("O"), kRotZ90, outerT));
+  chain.addCadModelRef(makeRef("inner", makeModel("I"), kIdentity, innerT));
+  expectCumulative(chain, kRotZ90, chainT, 1.0);
+
+  const double scaledOuterT[3] = {1, 2, 3}, innermostT[3] = {0, -1, 0.5};
+  AssemComp comp;
+  comp.addCadModelRef(makeRef("outer", makeModel("O"), kRotZ90, scaledOuterT, 2.0));
+  comp.addCadModelRef(makeRef("inner", makeModel("I"), kRotX90, innerT, 3.0));
+  // Rz90 . Rx90 sends x to y, y to z and z to x.
+  const double twoRotations[9] = {0, 1, 0, 0, 0, 1, 1, 0, 0}, twoT[3] = {1, 4, 3};
+  expectCumulative(comp, twoRotations, twoT, 6.0);
+  comp.addCadModelRef(makeRef("innermost", makeModel("N"), kRotZ90, innermostT, 0.5));
+  const double threeRotations[9] = {0, 0, 1, 0, -1, 0, 1, 0, 0}, threeT[3] = {4, 4, -3};
+  expectCumulative(comp, threeRotations, threeT, 3.0);
 }
 
 TEST(AssemCompTransformTest, ZeroScaleCollapsesWithoutNaN) {

@@ -83,7 +83,40 @@ boost::shared_ptr<CadModel> buildSmallModel() {
   return top;
 }
 
-const char* const kSmallModelText = R"(<?xml version="1.0" encoding="UTF-8" standalone="no" ?>
+// The definition Arm, written in full under each of its two references.
+const std::string kArmDefinition = R"(
+        <CadModel>
+          <name>"Arm"</name>
+          <mass>2.5</mass>
+          <inertia>0.1,0.2,0.3,0,0,0</inertia>
+          <volume>0.001</volume>
+          <surfaceArea>4</surfaceArea>
+          <cg>0,0.5,1.23457e+06</cg>
+          <geometryFileName>"arm.step"</geometryFileName>
+          <cadmodels>
+            <CadModelRef>
+              <name>"Pin"</name>
+              <translation>0,0,-0.125</translation>
+              <rotation>1,0,0,0,1,0,0,0,1</rotation>
+              <flexible>0</flexible>
+              <fixed>0</fixed>
+              <CadModel>
+                <name>"Pin"</name>
+                <mass>0.25</mass>
+                <inertia>0,0,0,0,0,0</inertia>
+                <volume>0</volume>
+                <surfaceArea>0</surfaceArea>
+                <cg>0,0,0</cg>
+                <geometryFileName>""</geometryFileName>
+                <cadmodels/>
+                <constrains/>
+              </CadModel>
+            </CadModelRef>
+          </cadmodels>
+          <constrains/>
+        </CadModel>)";
+
+const std::string kSmallModelText = R"(<?xml version="1.0" encoding="UTF-8" standalone="no" ?>
 <OmbraXMLFile>
 
   <formatVersion>"1.0.4"</formatVersion>
@@ -111,74 +144,16 @@ const char* const kSmallModelText = R"(<?xml version="1.0" encoding="UTF-8" stan
           <shininess>0.4</shininess>
           <transparency>0.5</transparency>
           <emission>0.6</emission>
-        </MaterialProp>
-        <CadModel>
-          <name>"Arm"</name>
-          <mass>2.5</mass>
-          <inertia>0.1,0.2,0.3,0,0,0</inertia>
-          <volume>0.001</volume>
-          <surfaceArea>4</surfaceArea>
-          <cg>0,0.5,1.23457e+06</cg>
-          <geometryFileName>"arm.step"</geometryFileName>
-          <cadmodels>
-            <CadModelRef>
-              <name>"Pin"</name>
-              <translation>0,0,-0.125</translation>
-              <rotation>1,0,0,0,1,0,0,0,1</rotation>
-              <flexible>0</flexible>
-              <fixed>0</fixed>
-              <CadModel>
-                <name>"Pin"</name>
-                <mass>0.25</mass>
-                <inertia>0,0,0,0,0,0</inertia>
-                <volume>0</volume>
-                <surfaceArea>0</surfaceArea>
-                <cg>0,0,0</cg>
-                <geometryFileName>""</geometryFileName>
-                <cadmodels/>
-                <constrains/>
-              </CadModel>
-            </CadModelRef>
-          </cadmodels>
-          <constrains/>
-        </CadModel>
+        </MaterialProp>)" + kArmDefinition +
+                                    R"(
       </CadModelRef>
       <CadModelRef>
         <name>"Arm"</name>
         <translation>0,0,0</translation>
         <rotation>1,0,0,0,1,0,0,0,1</rotation>
         <flexible>0</flexible>
-        <fixed>1</fixed>
-        <CadModel>
-          <name>"Arm"</name>
-          <mass>2.5</mass>
-          <inertia>0.1,0.2,0.3,0,0,0</inertia>
-          <volume>0.001</volume>
-          <surfaceArea>4</surfaceArea>
-          <cg>0,0.5,1.23457e+06</cg>
-          <geometryFileName>"arm.step"</geometryFileName>
-          <cadmodels>
-            <CadModelRef>
-              <name>"Pin"</name>
-              <translation>0,0,-0.125</translation>
-              <rotation>1,0,0,0,1,0,0,0,1</rotation>
-              <flexible>0</flexible>
-              <fixed>0</fixed>
-              <CadModel>
-                <name>"Pin"</name>
-                <mass>0.25</mass>
-                <inertia>0,0,0,0,0,0</inertia>
-                <volume>0</volume>
-                <surfaceArea>0</surfaceArea>
-                <cg>0,0,0</cg>
-                <geometryFileName>""</geometryFileName>
-                <cadmodels/>
-                <constrains/>
-              </CadModel>
-            </CadModelRef>
-          </cadmodels>
-          <constrains/>
-        </CadModel>
+        <fixed>1</fixed>)" + kArmDefinition +
+                                    R"(
       </CadModelRef>
     </cadmodels>
     <constrains>
@@ -211,6 +186,17 @@ std::string fileWithTop(const std::string& inner,
 
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
   return text.replace(text.find(from), from.size(), to);
+}
+
+boost::shared_ptr<CadModel> bareModel(const std::string& name) {
+  return boost::make_shared<CadModel>(name, 1, nullptr, nullptr, 0, 0, "", nullptr);
+}
+
+// Places `child` (may be null) inside `parent` under the name `name`.
+void place(const boost::shared_ptr<CadModel>& parent, const std::string& name,
+           const boost::shared_ptr<CadModel>& child) {
+  parent->addCadModelRef(
+      boost::make_shared<CadModelRef>(name, "", child, nullptr, nullptr, 1.0, false, false, nullptr));
 }
 
 }  // namespace
@@ -253,58 +239,32 @@ TEST_F(CadXmlTest, ContentReadBackWritesTheSameFile) {
 }
 
 TEST_F(CadXmlTest, VersionCheckingReaderYieldsNoModel) {
-  KalotError error = KALOT_SUCCESS;
-  EXPECT_FALSE(CadModel::readFromXML(&error, dataFile("small_assembly.xml")));
-  EXPECT_EQ(error, KALOT_XML_READ_ERROR);
-
   writeFile(path("noversion.xml"), "<OmbraXMLFile><CadModel/></OmbraXMLFile>");
-  error = KALOT_SUCCESS;
-  EXPECT_FALSE(CadModel::readFromXML(&error, path("noversion.xml")));
-  EXPECT_EQ(error, KALOT_XML_READ_ERROR);
-  error = KALOT_SUCCESS;
-  EXPECT_FALSE(CadModel::readFromXML(&error, path("missing.xml")));
-  EXPECT_EQ(error, KALOT_XML_READ_ERROR);
+  for (const std::string& file :
+       {dataFile("small_assembly.xml"), path("noversion.xml"), path("missing.xml")}) {
+    KalotError error = KALOT_SUCCESS;
+    EXPECT_FALSE(CadModel::readFromXML(&error, file)) << file;
+    EXPECT_EQ(error, KALOT_XML_READ_ERROR) << file;
+  }
 }
 
-TEST_F(CadXmlTest, DocumentChecksGiveTheirReasons) {
-  std::string message;
-  EXPECT_FALSE(readContent(path("missing.xml"), message));
-  EXPECT_FALSE(message.empty());
-
-  writeFile(path("noversion.xml"),
-            fileWithTop("<cadmodels/><constrains/>", "<formatVersion>\"\"</formatVersion>"));
-  message.clear();
-  EXPECT_FALSE(readContent(path("noversion.xml"), message));
-  EXPECT_EQ(message, "No format version in file.");
-
-  const std::string valid = fileWithTop("<cadmodels/><constrains/>");
-  writeFile(path("badinternal.xml"),
-            replaced(valid, "<CadModel>", "<internalVersion>x7</internalVersion><CadModel>"));
-  message.clear();
-  EXPECT_FALSE(readContent(path("badinternal.xml"), message));
-  EXPECT_EQ(message, "Error reading internal version of file.");
-
-  writeFile(path("goodinternal.xml"),
-            replaced(valid, "<CadModel>", "<internalVersion>7</internalVersion><CadModel>"));
-  message.clear();
-  EXPECT_TRUE(readContent(path("goodinternal.xml"), message)) << message;
-
-  writeFile(path("garbage.xml"), "not xml at all <<<");
-  message.clear();
-  EXPECT_FALSE(readContent(path("garbage.xml"), message));
-  EXPECT_FALSE(message.empty());
-}
-
-TEST_F(CadXmlTest, ContentReaderRejectsIncompleteOrInconsistentFiles) {
+TEST_F(CadXmlTest, ContentReaderRejectsBadDocumentsWithTheirReasons) {
   struct Case {
     const char* what;
-    std::string text;
-    const char* message;
+    std::string text;     // empty: no file at all
+    const char* message;  // null: any reason will do
   };
+  const std::string valid = fileWithTop("<cadmodels/><constrains/>");
   const Case cases[] = {
+      {"missing file", "", nullptr},
+      {"not XML", "not xml at all <<<", nullptr},
+      {"empty version", fileWithTop("<cadmodels/><constrains/>", "<formatVersion>\"\"</formatVersion>"),
+       "No format version in file."},
+      {"bad internal version",
+       replaced(valid, "<CadModel>", "<internalVersion>x7</internalVersion><CadModel>"),
+       "Error reading internal version of file."},
       {"missing list", fileWithTop("<cadmodels/>"), "Missing element constrains."},
-      {"bad number", replaced(fileWithTop("<cadmodels/><constrains/>"), "<mass>1", "<mass>x"),
-       "Cannot read the value of mass."},
+      {"bad number", replaced(valid, "<mass>1", "<mass>x"), "Cannot read the value of mass."},
       {"short array",
        fileWithTop("<cadmodels><CadModelRef><name>\"A\"</name><translation>1,2</translation>"
                    "<rotation>1,0,0,0,1,0,0,0,1</rotation><flexible>0</flexible><fixed>0</fixed>"
@@ -325,14 +285,24 @@ TEST_F(CadXmlTest, ContentReaderRejectsIncompleteOrInconsistentFiles) {
        "No component Nope in Top."},
   };
   for (const Case& c : cases) {
-    writeFile(path("case.xml"), c.text);
+    const std::string file = path(c.text.empty() ? "missing.xml" : "case.xml");
+    if (!c.text.empty()) writeFile(file, c.text);
     std::string message;
-    EXPECT_FALSE(readContent(path("case.xml"), message)) << c.what;
-    EXPECT_EQ(message, c.message) << c.what;
+    EXPECT_FALSE(readContent(file, message)) << c.what;
+    if (c.message)
+      EXPECT_EQ(message, c.message) << c.what;
+    else
+      EXPECT_FALSE(message.empty()) << c.what;
     KalotError error = KALOT_SUCCESS;
-    EXPECT_FALSE(CadModel::readContentFromXML(&error, path("case.xml")));
+    EXPECT_FALSE(CadModel::readContentFromXML(&error, file));
     EXPECT_EQ(error, KALOT_XML_READ_ERROR) << c.what;
   }
+
+  // A numeric internal version is accepted.
+  writeFile(path("goodinternal.xml"),
+            replaced(valid, "<CadModel>", "<internalVersion>7</internalVersion><CadModel>"));
+  std::string message;
+  EXPECT_TRUE(readContent(path("goodinternal.xml"), message)) << message;
 }
 
 TEST_F(CadXmlTest, DocumentTypeDeclarationsAreNeverProcessed) {
@@ -349,20 +319,15 @@ TEST_F(CadXmlTest, DocumentTypeDeclarationsAreNeverProcessed) {
 
 TEST_F(CadXmlTest, DeepNestingGivesAnErrorNotAStackOverflow) {
   const int levels = 5000;  // well past the reader's limit
-  std::string ref =
+  const std::string ref =
       "<CadModelRef><name>\"L\"</name><translation>0,0,0</translation><rotation>1,0,0,0,1,0,0,0,1</rotation>"
       "<flexible>0</flexible><fixed>0</fixed><CadModel><name>\"D\"</name><mass>1</mass>"
       "<inertia>0,0,0,0,0,0</inertia><volume>0</volume><surfaceArea>0</surfaceArea><cg>0,0,0</cg>"
       "<geometryFileName>\"\"</geometryFileName><cadmodels>";
-  std::string close = "</cadmodels><constrains/></CadModel></CadModelRef>";
-  std::ostringstream text;
-  text << "<?xml version=\"1.0\"?><OmbraXMLFile><formatVersion>\"1.0.4\"</formatVersion><CadModel>"
-          "<name>\"Top\"</name><mass>1</mass><inertia>0,0,0,0,0,0</inertia><volume>0</volume>"
-          "<surfaceArea>0</surfaceArea><cg>0,0,0</cg><geometryFileName>\"\"</geometryFileName><cadmodels>";
-  for (int i = 0; i < levels; ++i) text << ref;
-  for (int i = 0; i < levels; ++i) text << close;
-  text << "</cadmodels><constrains/></CadModel></OmbraXMLFile>";
-  writeFile(path("deep.xml"), text.str());
+  std::string inner = "<cadmodels>";
+  for (int i = 0; i < levels; ++i) inner += ref;
+  for (int i = 0; i < levels; ++i) inner += "</cadmodels><constrains/></CadModel></CadModelRef>";
+  writeFile(path("deep.xml"), fileWithTop(inner + "</cadmodels><constrains/>"));
 
   std::string message;
   EXPECT_FALSE(readContent(path("deep.xml"), message));
@@ -375,20 +340,18 @@ TEST_F(CadXmlTest, DeepNestingGivesAnErrorNotAStackOverflow) {
   std::string plain = "<OmbraXMLFile><formatVersion>\"1.0.4\"</formatVersion>";
   for (int i = 0; i < 100000; ++i) plain += "<x>";
   for (int i = 0; i < 100000; ++i) plain += "</x>";
-  plain += "</OmbraXMLFile>";
-  writeFile(path("plain.xml"), plain);
+  writeFile(path("plain.xml"), plain + "</OmbraXMLFile>");
   message.clear();
   EXPECT_FALSE(readContent(path("plain.xml"), message));
   EXPECT_EQ(message, "Missing element CadModel.");
 }
 
 TEST_F(CadXmlTest, NestingUpToTheLimitWritesAndReadsBack) {
-  auto top = boost::make_shared<CadModel>("Top", 1, nullptr, nullptr, 0, 0, "", nullptr);
+  auto top = bareModel("Top");
   auto current = top;
   for (size_t depth = 1; depth < CadModel::s_maxNestingDepth; ++depth) {
-    auto child = boost::make_shared<CadModel>("D", 1, nullptr, nullptr, 0, 0, "", nullptr);
-    current->addCadModelRef(
-        boost::make_shared<CadModelRef>("L", "", child, nullptr, nullptr, 1.0, false, false, nullptr));
+    auto child = bareModel("D");
+    place(current, "L", child);
     current = child;
   }
   ASSERT_EQ(top->writeToXML(path("limit.xml")), KALOT_SUCCESS);
@@ -397,25 +360,20 @@ TEST_F(CadXmlTest, NestingUpToTheLimitWritesAndReadsBack) {
   EXPECT_EQ(error, KALOT_SUCCESS);
 
   // One level more is refused by the writer as well.
-  auto extra = boost::make_shared<CadModel>("D", 1, nullptr, nullptr, 0, 0, "", nullptr);
-  current->addCadModelRef(
-      boost::make_shared<CadModelRef>("L", "", extra, nullptr, nullptr, 1.0, false, false, nullptr));
+  place(current, "L", bareModel("D"));
   EXPECT_EQ(top->writeToXML(path("over.xml")), KALOT_XML_READ_ERROR);
 }
 
 TEST_F(CadXmlTest, UnwritableModelsAndTargetsGiveError3) {
-  auto top = buildSmallModel();
-  EXPECT_EQ(top->writeToXML(path("no/such/dir/out.xml")), KALOT_XML_READ_ERROR);
+  EXPECT_EQ(buildSmallModel()->writeToXML(path("no/such/dir/out.xml")), KALOT_XML_READ_ERROR);
 
-  auto self = boost::make_shared<CadModel>("Self", 1, nullptr, nullptr, 0, 0, "", nullptr);
-  self->addCadModelRef(
-      boost::make_shared<CadModelRef>("S", "", self, nullptr, nullptr, 1.0, false, false, nullptr));
+  auto self = bareModel("Self");
+  place(self, "S", self);
   EXPECT_EQ(self->writeToXML(path("cycle.xml")), KALOT_XML_READ_ERROR);
   self->cadmodels.clear();
 
-  auto hollow = boost::make_shared<CadModel>("Hollow", 1, nullptr, nullptr, 0, 0, "", nullptr);
-  hollow->addCadModelRef(boost::make_shared<CadModelRef>("H", "", boost::shared_ptr<CadModel>(), nullptr,
-                                                         nullptr, 1.0, false, false, nullptr));
+  auto hollow = bareModel("Hollow");
+  place(hollow, "H", boost::shared_ptr<CadModel>());
   EXPECT_EQ(hollow->writeToXML(path("hollow.xml")), KALOT_XML_READ_ERROR);
 }
 

@@ -189,23 +189,31 @@ std::map<std::string, std::string> jointPrimitives(const Subsystem& s) {
   return joints;
 }
 
+template <typename T = std::string>
+std::vector<T> values(const boost::property_tree::ptree& list) {
+  std::vector<T> result;
+  for (const auto& entry : list) result.push_back(entry.second.get_value<T>());
+  return result;
+}
+
 TEST_F(KaloConvertRun, SliderCrankBecomesJointsGroundAndOneWeldReport) {
-  ASSERT_EQ(run({kSamples + "slider_crank.xml", path("sc.xml"), "--created-on", "2026-01-01"}), 0) << err;
+  const std::string input = kSamples + "slider_crank.xml";
+  ASSERT_EQ(run({"--report-json", path("a.json"), input, path("a.xml"), "--created-on", "2026-01-01"}), 0)
+      << err;
+  const std::string weldDetails =
+      "Two sequential revolute joints are not supported. A weld joint has been added between the constrained "
+      "parts.";
   const std::string report =
-      "Constrained Parts: Guard, Frame\n"
-      "Constrain Name: <All constrains>\n"
-      "Error Details: Two sequential revolute joints are not supported. A weld joint has been added between "
-      "the "
-      "constrained parts.\n"
-      "---------------------------------------------------------------------------------\n";
-  EXPECT_EQ(out, report + "Wrote " + path("sc.xml") + ": 7 constrained pairs, 1 welded.\n");
+      "Constrained Parts: Guard, Frame\nConstrain Name: <All constrains>\nError Details: " + weldDetails +
+      "\n" + std::string(81, '-') + "\n";
+  EXPECT_EQ(out, report + "Wrote " + path("a.xml") + ": 7 constrained pairs, 1 welded.\n");
   EXPECT_EQ(err, "");
 
-  const auto m = readModel(path("sc.xml"));
+  const auto m = readModel(path("a.xml"));
   ASSERT_TRUE(m);
   EXPECT_EQ(m->getName(), "SliderCrank");
   EXPECT_EQ(m->getCreatedUsing(), "kalo-convert");
-  EXPECT_EQ(m->getCreatedFrom(), kSamples + "slider_crank.xml");
+  EXPECT_EQ(m->getCreatedFrom(), input);
   EXPECT_EQ(m->getCreatedOn(), "2026-01-01");
   const Subsystem& top = *m->getTopSubsystem();
   EXPECT_EQ(bodyNames(top),
@@ -235,16 +243,13 @@ TEST_F(KaloConvertRun, SliderCrankBecomesJointsGroundAndOneWeldReport) {
   // Node IDs come from the reference paths.
   EXPECT_EQ(top.getBodyRefAt(0)->getBody()->getNodeID(), "/SliderCrank/Frame");
   EXPECT_EQ(flywheel.getBodyRefAt(0)->getBody()->getNodeID(), "/SliderCrank/Flywheel/Hub");
-}
 
-TEST_F(KaloConvertRun, JsonReportDescribesEveryPairAndTheTotals) {
-  ASSERT_EQ(run({"--report-json", path("sc.json"), kSamples + "slider_crank.xml", path("sc.xml")}), 0) << err;
+  // The JSON report describes every pair and the totals.
   boost::property_tree::ptree json;
-  ASSERT_NO_THROW(boost::property_tree::read_json(path("sc.json"), json));
+  ASSERT_NO_THROW(boost::property_tree::read_json(path("a.json"), json));
   EXPECT_EQ(json.get<int>("result"), 4);
   EXPECT_EQ(json.get<std::string>("resultText"), "Unhandled constraint");
   EXPECT_EQ(json.get<std::string>("units.mass"), "kg");
-
   const auto& totals = json.get_child("totals");
   EXPECT_EQ(totals.get<int>("bodies"), 8);
   EXPECT_EQ(totals.get<int>("joints"), 9);
@@ -263,29 +268,31 @@ TEST_F(KaloConvertRun, JsonReportDescribesEveryPairAndTheTotals) {
   const auto& guard = *pairs.at("Guard--Frame");
   EXPECT_EQ(guard.get<std::string>("status"), "welded");
   EXPECT_EQ(guard.get<int>("statusCode"), 4);
-  EXPECT_EQ(
-      guard.get<std::string>("weldReason"),
-      "Two sequential revolute joints are not supported. A weld joint has been added between the constrained "
-      "parts.");
+  EXPECT_EQ(guard.get<std::string>("weldReason"), weldDetails);
   EXPECT_EQ(guard.get<std::string>("joint.kind"), "weld");
 
   const auto& bearing = *pairs.at("Frame--Crank");
   EXPECT_EQ(bearing.get<std::string>("status"), "converted");
-  std::vector<std::string> names;
-  for (const auto& c : bearing.get_child("constraints")) names.push_back(c.second.get_value<std::string>());
-  EXPECT_EQ(names, (std::vector<std::string>{"CrankBearing-Concentric", "CrankBearing-Coincident"}));
-  std::vector<std::string> parts;
-  for (const auto& p : bearing.get_child("parts")) parts.push_back(p.second.get_value<std::string>());
-  EXPECT_EQ(parts, (std::vector<std::string>{"Frame", "Crank"}));
+  EXPECT_EQ(values(bearing.get_child("constraints")),
+            (std::vector<std::string>{"CrankBearing-Concentric", "CrankBearing-Coincident"}));
+  EXPECT_EQ(values(bearing.get_child("parts")), (std::vector<std::string>{"Frame", "Crank"}));
   EXPECT_EQ(bearing.get<std::string>("joint.kind"), "revolute");
   EXPECT_EQ(bearing.get<std::string>("joint.base.part"), "Frame");
   const auto& prims = bearing.get_child("joint.primitives");
   ASSERT_EQ(prims.size(), 1u);
   EXPECT_EQ(prims.front().second.get<std::string>("type"), "revolute");
-  std::vector<double> axis;
-  for (const auto& a : prims.front().second.get_child("axis")) axis.push_back(a.second.get_value<double>());
-  EXPECT_EQ(axis, (std::vector<double>{0, 0, 1}));
+  EXPECT_EQ(values<double>(prims.front().second.get_child("axis")), (std::vector<double>{0, 0, 1}));
   EXPECT_EQ(prims.front().second.get<std::string>("referenceFrame"), "WORLD");
+
+  // The same input gives identical files; the report names its own output file, all else is the same.
+  ASSERT_EQ(run({"--report-json", path("b.json"), input, path("b.xml"), "--created-on", "2026-01-01"}), 0)
+      << err;
+  EXPECT_EQ(read(path("a.xml")), read(path("b.xml")));
+  const auto strip = [](std::string s, const std::string& name) {
+    for (size_t at = s.find(name); at != std::string::npos; at = s.find(name)) s.erase(at, name.size());
+    return s;
+  };
+  EXPECT_EQ(strip(read(path("a.json")), "a.xml"), strip(read(path("b.json")), "b.xml"));
 }
 
 TEST_F(KaloConvertRun, UnitsLabelAndScaleTheModel) {
@@ -298,19 +305,6 @@ TEST_F(KaloConvertRun, UnitsLabelAndScaleTheModel) {
   EXPECT_DOUBLE_EQ(frame.getInertia()[0], 0.5 * 0.01) << "g*mm^2 to g*cm^2";
   EXPECT_EQ(frame.getLinkAt(0)->getPositionUnits(), KALOT_LENGTH_MM);
   EXPECT_EQ(frame.getVolumeUnits(), KALOT_VOL_MM3);
-}
-
-TEST_F(KaloConvertRun, SameInputGivesIdenticalFiles) {
-  ASSERT_EQ(run({"--report-json", path("a.json"), kSamples + "slider_crank.xml", path("a.xml")}), 0) << err;
-  ASSERT_EQ(run({"--report-json", path("b.json"), kSamples + "slider_crank.xml", path("b.xml")}), 0) << err;
-  EXPECT_EQ(read(path("a.xml")), read(path("b.xml")));
-  std::string a = read(path("a.json")), b = read(path("b.json"));
-  // The report names its own output file; everything else is identical.
-  const auto strip = [](std::string s, const std::string& name) {
-    for (size_t at = s.find(name); at != std::string::npos; at = s.find(name)) s.erase(at, name.size());
-    return s;
-  };
-  EXPECT_EQ(strip(a, "a.xml"), strip(b, "b.xml"));
 }
 
 TEST_F(KaloConvertRun, FailsClearlyOnBadFilesOptionsAndWrites) {
