@@ -110,14 +110,10 @@ TEST(NumberTextWrite, SameTextAsClassicStreamOverManyValues) {
 
 TEST(NumberTextWrite, Integers) {
   std::string out;
-  ASSERT_TRUE(to_string(out, 0));
-  EXPECT_EQ(out, "0");
-  ASSERT_TRUE(to_string(out, -42));
-  EXPECT_EQ(out, "-42");
-  ASSERT_TRUE(to_string(out, std::numeric_limits<int>::min()));
-  EXPECT_EQ(out, "-2147483648");
-  ASSERT_TRUE(to_string(out, 1234567));
-  EXPECT_EQ(out, "1234567");
+  for (int v : {0, -42, 1234567, std::numeric_limits<int>::min()}) {
+    ASSERT_TRUE(to_string(out, v));
+    EXPECT_EQ(out, std::to_string(v));
+  }
 }
 
 TEST(NumberTextWrite, ArraysAreCleanedRelativeToTheLargestValue) {
@@ -149,16 +145,19 @@ TEST(NumberTextWrite, ZeroOutSmallValsUsesStrictComparison) {
 }
 
 TEST(NumberTextWrite, MatrixTextIsRowByRowFromColumnStorage) {
-  std::string out;
   const double m2[4] = {1, 2, 3, 4};
-  ASSERT_TRUE(to_string(out, m2, 2, 2));
-  EXPECT_EQ(out, "[1,3;2,4]");
   const double id[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
-  ASSERT_TRUE(to_string(out, id, 3, 3));
-  EXPECT_EQ(out, "[1,0,0;0,1,0;0,0,1]");
-  const double m23[6] = {1, 4, 2, 5, 3e-14, 6};  // 2 rows, 3 columns
-  ASSERT_TRUE(to_string(out, m23, 2, 3));
-  EXPECT_EQ(out, "[1,2,0;4,5,6]");
+  const double m23[6] = {1, 4, 2, 5, 3e-14, 6};  // 2 rows, 3 columns, cleaned
+  const struct {
+    const double* m;
+    int rows, cols;
+    const char* text;
+  } cases[] = {{m2, 2, 2, "[1,3;2,4]"}, {id, 3, 3, "[1,0,0;0,1,0;0,0,1]"}, {m23, 2, 3, "[1,2,0;4,5,6]"}};
+  for (const auto& c : cases) {
+    std::string out;
+    ASSERT_TRUE(to_string(out, c.m, c.rows, c.cols));
+    EXPECT_EQ(out, c.text);
+  }
 }
 
 TEST(NumberTextWrite, MissingArrayFailsAndKeepsOutput) {
@@ -200,44 +199,31 @@ TEST(NumberTextRead, OneIntKeepsLow32Bits) {
   EXPECT_EQ(v, 5);
 }
 
-TEST(CommaReader, ReadsSeparatedValues) {
-  double v[3] = {0, 0, 0};
-  ASSERT_TRUE(from_string(v, 3, "1,2,3"));
-  EXPECT_EQ(v[0], 1);
-  EXPECT_EQ(v[1], 2);
-  EXPECT_EQ(v[2], 3);
-  ASSERT_TRUE(from_string(v, 3, "4, 5, 6"));  // blanks after commas are skipped
-  EXPECT_EQ(v[0], 4);
-  EXPECT_EQ(v[1], 5);
-  EXPECT_EQ(v[2], 6);
-  ASSERT_TRUE(from_string(v, 3, "1,2,3,4"));  // the rest ends up in the last read
-  EXPECT_EQ(v[2], 3);
-  double one = 0;
-  ASSERT_TRUE(from_string(&one, 1, "8,9"));
-  EXPECT_EQ(one, 8);
-}
-
-TEST(CommaReader, RejectsMissingOrMisplacedCommas) {
-  double v[3] = {0, 0, 0};
-  EXPECT_FALSE(from_string(v, 3, "1,2"));
-  EXPECT_FALSE(from_string(v, 3, ",1,2"));
-  EXPECT_FALSE(from_string(v, 3, "1,2,"));
-  EXPECT_FALSE(from_string(v, 3, "1,,2"));
-  EXPECT_FALSE(from_string(v, 3, ""));
-}
-
-TEST(CommaReader, ValuesBeforeAFailureStayStored) {
-  double v[3] = {-1, -1, -1};
-  EXPECT_FALSE(from_string(v, 3, "7,x,9"));
-  EXPECT_EQ(v[0], 7);
-  EXPECT_EQ(v[1], -1);
-  EXPECT_EQ(v[2], -1);
-  EXPECT_FALSE(from_string(v, 3, "5,6,"));  // trailing comma
-  EXPECT_EQ(v[0], 5);
-  EXPECT_EQ(v[1], -1);
-}
-
-TEST(CommaReader, NoTargetFails) {
+// Reads `n` values into slots preset to -1; failures keep the values read before them.
+TEST(CommaReader, ReadsSeparatedValuesAndRejectsMisplacedCommas) {
+  const struct {
+    size_t n;
+    const char* text;
+    bool ok;
+    std::vector<double> slots;  // empty: not checked
+  } cases[] = {
+      {3, "1,2,3", true, {1, 2, 3}},
+      {3, "4, 5, 6", true, {4, 5, 6}},  // blanks after commas are skipped
+      {3, "1,2,3,4", true, {1, 2, 3}},  // the rest ends up in the last read
+      {1, "8,9", true, {8}},
+      {3, "7,x,9", false, {7, -1, -1}},
+      {3, "5,6,", false, {5, -1, -1}},  // trailing comma
+      {3, "1,2", false, {}},
+      {3, ",1,2", false, {}},
+      {3, "1,2,", false, {}},
+      {3, "1,,2", false, {}},
+      {3, "", false, {}},
+  };
+  for (const auto& c : cases) {
+    std::vector<double> slots(c.n, -1);
+    EXPECT_EQ(from_string(slots.data(), c.n, c.text), c.ok) << c.text;
+    if (!c.slots.empty()) EXPECT_EQ(slots, c.slots) << c.text;
+  }
   double v = 3;
   EXPECT_FALSE(from_string(&v, 0, "1"));
   EXPECT_FALSE(from_string(static_cast<double*>(nullptr), 2, "1,2"));

@@ -1,4 +1,5 @@
 #include <cmath>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -8,28 +9,27 @@ using namespace kalo_toolkit::util;
 
 namespace {
 constexpr double kTol = 1e-5;
-}
+using V = std::vector<double>;
+V vec(const double* v) { return {v[0], v[1], v[2]}; }
+}  // namespace
 
 TEST(VectorMath, BasicOperations) {
   const double a[3] = {1, 2, 3}, b[3] = {4, 5, 6};
   EXPECT_EQ(vecDot(a, b), 32.0);
   double out[3];
   vecCross(a, b, out);
-  EXPECT_EQ(out[0], -3.0);
-  EXPECT_EQ(out[1], 6.0);
-  EXPECT_EQ(out[2], -3.0);
+  EXPECT_EQ(vec(out), (V{-3, 6, -3}));
   vecAdd(a, b, out);
-  EXPECT_EQ(out[2], 9.0);
+  EXPECT_EQ(vec(out), (V{5, 7, 9}));
   vecSub(a, b, out);
-  EXPECT_EQ(out[0], -3.0);
+  EXPECT_EQ(vec(out), (V{-3, -3, -3}));
   const double c[3] = {3, 4, 12};
   EXPECT_EQ(vecNorm(c), 13.0);
   // Writing into an input works.
   double x[3] = {1, 0, 0};
   const double y[3] = {0, 1, 0};
   vecCross(x, y, x);
-  EXPECT_EQ(x[2], 1.0);
-  EXPECT_EQ(x[0], 0.0);
+  EXPECT_EQ(vec(x), (V{0, 0, 1}));
 }
 
 TEST(VectorMath, NormalizeLeavesTinyVectorsAlone) {
@@ -48,19 +48,15 @@ TEST(VectorMath, MatrixIsColumnMajor) {
   const double v[3] = {1, 2, 3};
   double out[3];
   matTimesVec(m, v, out);
-  EXPECT_EQ(out[0], 1.0);
-  EXPECT_EQ(out[1], 2.0);
-  EXPECT_EQ(out[2], 3.0);
+  EXPECT_EQ(vec(out), (V{1, 2, 3}));
   // 90 degrees about z: columns are the images of x and y.
   const double rz[9] = {0, 1, 0, -1, 0, 0, 0, 0, 1};
   const double ex[3] = {1, 0, 0};
   matTimesVec(rz, ex, out);
-  EXPECT_EQ(out[0], 0.0);
-  EXPECT_EQ(out[1], 1.0);
+  EXPECT_EQ(vec(out), (V{0, 1, 0}));
   double w[3] = {0, 1, 0};
   matTimesVec(rz, w, w);
-  EXPECT_EQ(w[0], -1.0);
-  EXPECT_EQ(w[1], 0.0);
+  EXPECT_EQ(vec(w), (V{-1, 0, 0}));
 }
 
 TEST(VectorMath, ParallelIncludesOppositeDirections) {
@@ -78,19 +74,13 @@ TEST(VectorMath, PerpendicularOfCoordinateAxesUsesCos90) {
   double out[3];
   const double x[3] = {1, 0, 0};
   vecPerpendicular(x, kTol, out);
-  EXPECT_EQ(out[0], 6.123233995736766e-17);
-  EXPECT_EQ(out[1], 1.0);
-  EXPECT_EQ(out[2], 0.0);
+  EXPECT_EQ(vec(out), (V{6.123233995736766e-17, 1, 0}));
   const double z[3] = {0, 0, 1};
   vecPerpendicular(z, kTol, out);
-  EXPECT_EQ(out[0], -1.0);
-  EXPECT_EQ(out[1], 0.0);
-  EXPECT_EQ(out[2], 6.123233995736766e-17);
+  EXPECT_EQ(vec(out), (V{-1, 0, 6.123233995736766e-17}));
   const double y[3] = {0, -2, 0};  // not unit: the normalised axis is turned
   vecPerpendicular(y, kTol, out);
-  EXPECT_EQ(out[0], 1.0);
-  EXPECT_EQ(out[1], -kCos90);
-  EXPECT_EQ(out[2], 0.0);
+  EXPECT_EQ(vec(out), (V{1, -kCos90, 0}));
 }
 
 TEST(VectorMath, PerpendicularOfGeneralDirections) {
@@ -115,7 +105,5 @@ TEST(VectorMath, PerpendicularOfZeroAxisLeavesOutput) {
   double out[3] = {7, 8, 9};
   const double zero[3] = {0, 0, 0};
   vecPerpendicular(zero, kTol, out);
-  EXPECT_EQ(out[0], 7.0);
-  EXPECT_EQ(out[1], 8.0);
-  EXPECT_EQ(out[2], 9.0);
+  EXPECT_EQ(vec(out), (V{7, 8, 9}));
 }

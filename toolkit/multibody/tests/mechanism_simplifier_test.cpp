@@ -74,30 +74,26 @@ struct Builder {
   }
 };
 
-Names bodyNames(const Subsystem& s) {
+template <typename Name>
+Names names(size_t count, Name name) {
   Names n;
-  for (size_t i = 0; i < s.getBodyRefCount(); ++i) n.push_back(s.getBodyRefAt(i)->getBody()->getName());
+  for (size_t i = 0; i < count; ++i) n.push_back(name(i));
   return n;
+}
+Names bodyNames(const Subsystem& s) {
+  return names(s.getBodyRefCount(), [&](size_t i) { return s.getBodyRefAt(i)->getBody()->getName(); });
 }
 Names refNames(const Subsystem& s) {
-  Names n;
-  for (size_t i = 0; i < s.getBodyRefCount(); ++i) n.push_back(s.getBodyRefAt(i)->getName());
-  return n;
+  return names(s.getBodyRefCount(), [&](size_t i) { return s.getBodyRefAt(i)->getName(); });
 }
 Names jointNames(Subsystem& s) {
-  Names n;
-  for (size_t i = 0; i < s.getJointCount(); ++i) n.push_back(s.getJointAt(i)->getName());
-  return n;
+  return names(s.getJointCount(), [&](size_t i) { return s.getJointAt(i)->getName(); });
 }
 Names groundNames(const Subsystem& s) {
-  Names n;
-  for (size_t i = 0; i < s.getGroundCount(); ++i) n.push_back(s.getGroundAt(i)->getName());
-  return n;
+  return names(s.getGroundCount(), [&](size_t i) { return s.getGroundAt(i)->getName(); });
 }
 Names childNames(const Subsystem& s) {
-  Names n;
-  for (size_t i = 0; i < s.getSubsystemRefCount(); ++i) n.push_back(s.getSubsystemRefAt(i)->getName());
-  return n;
+  return names(s.getSubsystemRefCount(), [&](size_t i) { return s.getSubsystemRefAt(i)->getName(); });
 }
 SubsystemPtr childAt(const Subsystem& s, size_t i) {
   auto ref = s.getSubsystemRefAt(i);
@@ -208,32 +204,7 @@ TEST(MechanismSimplifierFlatten, SharedAndCyclicSubsystemsAreVisitedOnce) {
 
 // --- Grouping and rigid subsystems ------------------------------------------
 
-TEST(MechanismSimplifierGroup, WeldedPairBecomesRigidSubsystem) {
-  Builder m;
-  auto s = m.top;
-  auto p = m.body(s, "P"), q = m.body(s, "Q"), r = m.body(s, "R");
-  m.weld(s, "J1", p, q);
-  m.joint(s, "J2", q, r, {KALOT_PRIM_REVOLUTE});
-
-  MechanismSimplifier(s, MechanismSimplifier::Group);
-
-  EXPECT_EQ(bodyNames(*s), (Names{"R"}));
-  EXPECT_EQ(jointNames(*s), (Names{"J2"}));
-  ASSERT_EQ(childNames(*s), (Names{"RigidSubsystem1"}));
-  auto rigid = childAt(*s, 0);
-  EXPECT_TRUE(rigid->getRigidFlag());
-  EXPECT_EQ(rigid->getName(), "RigidSubsystem1");
-  EXPECT_EQ(rigid->getNodeID(), "");
-  EXPECT_EQ(bodyNames(*rigid), (Names{"Q", "P"}));
-  EXPECT_EQ(jointNames(*rigid), (Names{"J1"}));
-  auto ref = s->getSubsystemRefAt(0);
-  EXPECT_EQ(ref->getTranslation()[0], 0.0);
-  EXPECT_EQ(ref->getScale(), 1.0);
-  const std::string d = dump(s);
-  EXPECT_EQ(d.find("foreign"), std::string::npos) << d;
-}
-
-TEST(MechanismSimplifierGroup, SeparateWeldsGiveNumberedSubsystemsAndAChainMerges) {
+TEST(MechanismSimplifierGroup, SeparateWeldsGiveNumberedRigidSubsystemsAndAChainMerges) {
   for (bool link : {false, true}) {
     SCOPED_TRACE(link ? "with Q-U" : "without Q-U");
     Builder m;
@@ -248,6 +219,8 @@ TEST(MechanismSimplifierGroup, SeparateWeldsGiveNumberedSubsystemsAndAChainMerge
 
     EXPECT_EQ(bodyNames(*s), (Names{"X"}));
     EXPECT_EQ(jointNames(*s), (Names{"JX"}));
+    const std::string d = dump(s);
+    EXPECT_EQ(d.find("foreign"), std::string::npos) << d;
     if (!link) {
       ASSERT_EQ(childNames(*s), (Names{"RigidSubsystem1", "RigidSubsystem2"}));
       EXPECT_EQ(bodyNames(*childAt(*s, 0)), (Names{"Q", "P"}));
@@ -258,6 +231,12 @@ TEST(MechanismSimplifierGroup, SeparateWeldsGiveNumberedSubsystemsAndAChainMerge
       EXPECT_EQ(bodyNames(*childAt(*s, 0)), (Names{"V", "U", "Q", "P"}));
       EXPECT_EQ(jointNames(*childAt(*s, 0)), (Names{"JQU", "JUV", "JPQ"}));
     }
+    auto rigid = childAt(*s, 0);
+    EXPECT_TRUE(rigid->getRigidFlag());
+    EXPECT_EQ(rigid->getName(), "RigidSubsystem1");
+    EXPECT_EQ(rigid->getNodeID(), "");
+    EXPECT_EQ(s->getSubsystemRefAt(0)->getTranslation()[0], 0.0);
+    EXPECT_EQ(s->getSubsystemRefAt(0)->getScale(), 1.0);
   }
 }
 
@@ -336,50 +315,53 @@ TEST(MechanismSimplifierGroup, WeldAcrossSubsystemsStaysPut) {
   EXPECT_EQ(s2->getSubsystemRefCount(), 0u);
 }
 
+// A subsystem holding one group and nothing else is left alone; next to a child
+// subsystem, or once a first group has been gathered, a group is gathered.
 TEST(MechanismSimplifierGroup, SubsystemThatIsOneGroupIsLeftAlone) {
-  {
+  const struct {
+    bool emptyChild, secondGroup;
+    Names children;
+  } cases[] = {{false, false, {}},
+               {true, false, {"Empty", "RigidSubsystem1"}},
+               {false, true, {"RigidSubsystem1", "RigidSubsystem2"}}};
+  for (const auto& c : cases) {
     Builder m;
     auto p = m.body(m.top, "P"), q = m.body(m.top, "Q");
     m.weld(m.top, "J", p, q);
+    if (c.secondGroup) {
+      auto u = m.body(m.top, "U");
+      m.weld(m.top, "JUV", u, m.body(m.top, "V"));
+    }
+    if (c.emptyChild) m.child(m.top, "Empty");
     MechanismSimplifier(m.top, MechanismSimplifier::Group);
-    EXPECT_EQ(childNames(*m.top), Names{});
-    EXPECT_EQ(bodyNames(*m.top), (Names{"P", "Q"}));
-    EXPECT_EQ(jointNames(*m.top), (Names{"J"}));
-  }
-  {
-    // The same content next to a child subsystem is gathered.
-    Builder m;
-    auto p = m.body(m.top, "P"), q = m.body(m.top, "Q");
-    m.weld(m.top, "J", p, q);
-    m.child(m.top, "Empty");
-    MechanismSimplifier(m.top, MechanismSimplifier::Group);
-    EXPECT_EQ(childNames(*m.top), (Names{"Empty", "RigidSubsystem1"}));
-    EXPECT_EQ(m.top->getBodyRefCount() + m.top->getJointCount(), 0u);
-  }
-  {
-    // Two groups and nothing else: once the first is gathered, the subsystem
-    // has a child, so the second is gathered as well.
-    Builder m;
-    auto p = m.body(m.top, "P"), q = m.body(m.top, "Q"), u = m.body(m.top, "U"), v = m.body(m.top, "V");
-    m.weld(m.top, "JPQ", p, q);
-    m.weld(m.top, "JUV", u, v);
-    MechanismSimplifier(m.top, MechanismSimplifier::Group);
-    EXPECT_EQ(childNames(*m.top), (Names{"RigidSubsystem1", "RigidSubsystem2"}));
-    EXPECT_EQ(m.top->getBodyRefCount() + m.top->getJointCount(), 0u);
+    EXPECT_EQ(childNames(*m.top), c.children);
+    if (c.children.empty()) {
+      EXPECT_EQ(bodyNames(*m.top), (Names{"P", "Q"}));
+      EXPECT_EQ(jointNames(*m.top), (Names{"J"}));
+    } else {
+      EXPECT_EQ(m.top->getBodyRefCount() + m.top->getJointCount(), 0u);
+    }
   }
 }
 
-TEST(MechanismSimplifierGroup, OnlySingleWeldPrimitiveJointsAreRigid) {
+// Only joints with a single weld primitive are rigid; None and Flatten form no groups.
+TEST(MechanismSimplifierGroup, NoGroupWithoutASingleWeldOrWithoutTheGroupOption) {
   Builder m;
   auto p = m.body(m.top, "P"), q = m.body(m.top, "Q"), r = m.body(m.top, "R"), t = m.body(m.top, "S");
   m.joint(m.top, "WeldRev", p, q, {KALOT_PRIM_WELD, KALOT_PRIM_REVOLUTE});
   m.joint(m.top, "Rev", q, r, {KALOT_PRIM_REVOLUTE});
   m.joint(m.top, "None", r, t, {});
   m.body(m.top, "Other");
-
-  const std::string before = dump(m.top);
+  std::string before = dump(m.top);
   MechanismSimplifier(m.top, MechanismSimplifier::Group);
   EXPECT_EQ(dump(m.top), before);
+
+  m.weld(m.top, "J", p, q);
+  before = dump(m.top);
+  MechanismSimplifier(m.top, MechanismSimplifier::None);
+  MechanismSimplifier(m.top, MechanismSimplifier::Flatten);
+  EXPECT_EQ(dump(m.top), before);
+  MechanismSimplifier(SubsystemPtr(), MechanismSimplifier::FlattenAndGroup);  // no model: nothing to do
 }
 
 TEST(MechanismSimplifierGroup, WeldsWithoutBodiesOrSubsystemsAreSkipped) {
@@ -460,18 +442,6 @@ TEST(MechanismSimplifierGroup, FlattenThenGroupGathersAcrossFormerSubsystems) {
   EXPECT_EQ(d.find("foreign"), std::string::npos) << d;
 }
 
-TEST(MechanismSimplifierGroup, OptionsNoneAndFlattenFormNoGroups) {
-  Builder m;
-  auto p = m.body(m.top, "P"), q = m.body(m.top, "Q");
-  m.body(m.top, "R");
-  m.weld(m.top, "J", p, q);
-  const std::string before = dump(m.top);
-  MechanismSimplifier(m.top, MechanismSimplifier::None);
-  MechanismSimplifier(m.top, MechanismSimplifier::Flatten);
-  EXPECT_EQ(dump(m.top), before);
-  MechanismSimplifier(SubsystemPtr(), MechanismSimplifier::FlattenAndGroup);  // no model: nothing to do
-}
-
 // --- Determinism ------------------------------------------------------------
 
 // One model, built with its subsystems and bodies allocated in two opposite
@@ -547,6 +517,9 @@ TEST(MechanismSimplifierDeterminism, SameFileReadTwiceGivesSameModel) {
     const std::string d = dump(m1->getTopSubsystem());
     EXPECT_EQ(d, dump(m2->getTopSubsystem()));
     EXPECT_NE(d.find("RigidSubsystem1 rigid"), std::string::npos) << d;
+    // The reader applies the option it is given: only flattening removes S0.
+    EXPECT_EQ(d.find("subsystem S0") == std::string::npos, option == MechanismSimplifier::FlattenAndGroup)
+        << d;
   }
   std::remove(path.c_str());
 }

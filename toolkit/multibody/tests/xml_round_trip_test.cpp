@@ -1,4 +1,3 @@
-#include <cmath>
 #include <regex>
 
 #include <gtest/gtest.h>
@@ -53,31 +52,38 @@ TEST_F(XmlRoundTripTest, WriterOutputMatchesTheCommittedSample) {
   EXPECT_EQ(readFile(path), readFile(again));
 }
 
-TEST_F(XmlRoundTripTest, WriteReadWriteIsIdenticalApartFromTheIdShift) {
-  // The first read puts simple joints before connectors; from then on the file is stable.
+// Reading keeps every written value: read and written again, the sample comes
+// back with the ids one higher and the simple joints moved before the connector;
+// from then on the file is stable apart from the id shift.
+TEST_F(XmlRoundTripTest, WriteReadWriteIsIdenticalApartFromIdShiftAndJointOrder) {
+  std::string expected = readFile(dataPath("sample_model.xml"));
+  const size_t from = expected.find("      <MasslessConnector>");
+  const std::string endTag = "      </MasslessConnector>\n";
+  const size_t to = expected.find(endTag) + endTag.size();
+  ASSERT_LT(from, to);
+  const std::string connector = expected.substr(from, to - from);
+  expected.erase(from, to - from);
+  expected.insert(expected.find("    </joints>"), connector);
+
   auto first = read(dataPath("sample_model.xml"));
   ASSERT_TRUE(first);
   const std::string b = tmp("b.xml");
   const std::string c = tmp("c.xml");
   ASSERT_EQ(first->writeToXML(b), 0);
+  const std::string textB = readFile(b);
+  EXPECT_EQ(textB, shiftRefs(expected));
   auto second = read(b);
   ASSERT_TRUE(second);
   ASSERT_EQ(second->writeToXML(c), 0);
-  const std::string textB = readFile(b);
   ASSERT_NE(textB.find("ref=\"2\""), std::string::npos);
   EXPECT_EQ(shiftRefs(textB), readFile(c));
 }
 
-TEST_F(XmlRoundTripTest, ReadModelHoldsWhatWasWritten) {
+// What a rewritten file cannot show: back links, names that are not written,
+// and references resolved to the very frames rather than to copies.
+TEST_F(XmlRoundTripTest, ReadModelIsLinkedTogether) {
   auto model = read(dataPath("sample_model.xml"));
   ASSERT_TRUE(model);
-  EXPECT_EQ(model->getName(), "M");
-  EXPECT_EQ(model->getNodeID(), "M");
-  EXPECT_EQ(model->getCreatedUsing(), "Kalo");
-  EXPECT_EQ(model->getCreatedFrom(), "assembly.cad");
-  EXPECT_EQ(model->getCreatedOn(), "2024-01-02");
-  EXPECT_EQ(model->getCreatedBy(), "tester");
-
   auto top = model->getTopSubsystem();
   ASSERT_TRUE(top);
   // The top subsystem takes the model's name and node ID.
@@ -86,66 +92,24 @@ TEST_F(XmlRoundTripTest, ReadModelHoldsWhatWasWritten) {
   EXPECT_EQ(top->getParent(), model);
 
   ASSERT_EQ(top->getBodyRefCount(), 2u);
-  auto baseRef = top->getBodyRefAt(0);
-  EXPECT_EQ(baseRef->getName(), "Base");  // the reference takes the body's name
-  auto base = baseRef->getBody();
+  EXPECT_EQ(top->getBodyRefAt(0)->getName(), "Base");  // the reference takes the body's name
+  auto base = top->getBodyRefAt(0)->getBody();
   EXPECT_EQ(base->getParent(), top);
-  EXPECT_EQ(base->getNodeID(), "/M/Base");
-  EXPECT_DOUBLE_EQ(base->getMass(), 0.3);
-  EXPECT_EQ(base->getMassUnits(), KALOT_MASS_G);
-  EXPECT_EQ(base->getInertiaUnits(), KALOT_INERTIA_G_CM2);
-  EXPECT_EQ(base->getInertia()[4], 0.0);          // below 1e-12 of the largest value: cleaned on writing
-  EXPECT_EQ(base->getInertia()[8], 1.23457e+06);  // six significant digits in the file
-  EXPECT_EQ(base->getVolume(), 12.5);
-  EXPECT_EQ(base->getVolumeUnits(), KALOT_VOL_CM3);
-  EXPECT_EQ(base->getSArea(), 100000.0);
-  EXPECT_EQ(base->getSAreaUnits(), KALOT_SAREA_CM2);
-  EXPECT_EQ(base->getFileName(), "Base.stl");
-  ASSERT_NE(base->getColor(), nullptr);
-  EXPECT_EQ(base->getColor()->color[1], 0.25);
-  EXPECT_EQ(base->getColor()->emission, 1.0);
-  EXPECT_EQ(top->getBodyRefAt(1)->getBody()->getColor(), nullptr);
-
   ASSERT_EQ(base->getLinkCount(), 3u);
   auto cs1 = base->getLinkAt(0);
-  EXPECT_EQ(cs1->getName(), "CS1");
   EXPECT_EQ(cs1->getID(), 1);  // written id 0 as ref 1
   EXPECT_EQ(cs1->getParent(), base);
-  EXPECT_EQ(base->getLinkAt(1)->getDisplayName(), "Mount shown");
-  EXPECT_EQ(base->getLinkAt(2)->getID(), -1);
-  EXPECT_EQ(cs1->getPositionUnits(), KALOT_LENGTH_MM);
-  EXPECT_EQ(cs1->getOrientationUnits(), KALOT_ANGLE_DEG);
-  EXPECT_EQ(cs1->getOrientationType(), KALOT_ROT_3X3);
-  EXPECT_EQ(cs1->getPosition()[2], -1e-3);
-  EXPECT_EQ(cs1->getOrientation()[1], 1.0);
-  EXPECT_EQ(cs1->getOrientation()[3], -1.0);
 
-  // Simple joints (the weld among them) first, then the connector.
   ASSERT_EQ(top->getJointCount(), 3u);
   auto hinge = top->getJointAt(0);
   auto weld = top->getJointAt(1);
   auto connector = top->getJointAt(2);
-  EXPECT_EQ(hinge->getType(), KALOT_JOINT_SIMPLE);
-  EXPECT_EQ(hinge->getStatus(), "ok \"quoted\" & <escaped>");
-  EXPECT_EQ(hinge->getNodeID(), "/M/Arm:-:/M/Base");
   EXPECT_EQ(hinge->getParent(), top);
   EXPECT_EQ(weld->getType(), KALOT_JOINT_SIMPLE);
-  ASSERT_EQ(weld->getPrimitiveCount(), 1u);
-  EXPECT_EQ(weld->getPrimitiveAt(0)->getType(), KALOT_PRIM_WELD);
-  EXPECT_EQ(connector->getType(), KALOT_JOINT_MASSLESS_CONNECTOR);
-  ASSERT_EQ(connector->getPrimitiveCount(), 2u);
-  EXPECT_EQ(connector->getPrimitiveAt(0)->getType(), KALOT_PRIM_REVOLUTE);
-  EXPECT_EQ(connector->getPrimitiveAt(0)->getAxis()[0], 1.0);
-  EXPECT_EQ(connector->getPrimitiveAt(0)->getRefFrame(), "Base");
-  EXPECT_EQ(connector->getPrimitiveAt(1)->getType(), KALOT_PRIM_SPHERICAL);
-  EXPECT_NEAR(connector->getPrimitiveAt(1)->getAxis()[2], 1 / std::sqrt(3.0), 1e-5);
-
-  // References resolve to the very frames of the bodies and the ground.
   EXPECT_EQ(connector->getBaseFrame()->getFrame(), cs1);
   EXPECT_EQ(connector->getFollowerFrame()->getFrame(), top->getBodyRefAt(1)->getBody()->getLinkAt(1));
   ASSERT_EQ(top->getGroundCount(), 1u);
   auto ground = top->getGroundAt(0);
-  EXPECT_EQ(ground->getName(), "RootGround");
   EXPECT_EQ(ground->getFrame()->getParent(), ground);
   EXPECT_EQ(ground->getParent(), top);
   EXPECT_EQ(weld->getBaseFrame()->getFrame(), ground->getFrame());
@@ -157,17 +121,12 @@ TEST_F(XmlRoundTripTest, ReadModelHoldsWhatWasWritten) {
   auto flex = flexRef->getSubsystem();
   EXPECT_EQ(flexRef->getName(), "Flex");
   EXPECT_EQ(flex->getParent(), top);
-  EXPECT_EQ(flex->getNodeID(), "/M/Flex");
   ASSERT_EQ(flex->getBodyRefCount(), 1u);
   auto link = flex->getBodyRefAt(0)->getBody();
-  EXPECT_EQ(link->getName(), "Link \u00e9");
   // A joint in a child subsystem reaches a frame of a body in its parent.
   ASSERT_EQ(flex->getJointCount(), 1u);
   EXPECT_EQ(flex->getJointAt(0)->getBaseFrame()->getFrame(), top->getBodyRefAt(1)->getBody()->getLinkAt(1));
   EXPECT_EQ(flex->getJointAt(0)->getFollowerFrame()->getFrame(), link->getLinkAt(0));
-  ASSERT_EQ(flex->getSubsystemRefCount(), 1u);
-  EXPECT_EQ(flex->getSubsystemRefAt(0)->getSubsystem()->getBodyRefCount(), 0u);
-  EXPECT_EQ(flex->getPortCount(), 0u);
 }
 
 TEST_F(XmlRoundTripTest, EmptyTopSubsystemWritesEveryListAndTheId) {
@@ -233,14 +192,4 @@ TEST_F(XmlRoundTripTest, ScriptOnlyConnectorKindsSurviveARoundTrip) {
   ASSERT_TRUE(back);
   ASSERT_EQ(back->getTopSubsystem()->getJointCount(), 3u);
   EXPECT_EQ(back->getTopSubsystem()->getJointAt(2)->getType(), KALOT_JOINT_MASSLESS_CONNECTOR_RS);
-}
-
-TEST_F(XmlRoundTripTest, SimplifierOptionIsApplied) {
-  KalotError error = KALOT_GENERIC_FAILURE;
-  auto flat = ZoltModel::readFromXML(&error, dataPath("sample_model.xml"), MechanismSimplifier::Flatten);
-  ASSERT_EQ(error, KALOT_SUCCESS);
-  ASSERT_TRUE(flat);
-  EXPECT_EQ(flat->getTopSubsystem()->getSubsystemRefCount(), 0u);
-  auto kept = read(dataPath("sample_model.xml"));
-  EXPECT_EQ(kept->getTopSubsystem()->getSubsystemRefCount(), 1u);
 }
