@@ -20,11 +20,6 @@ std::vector<std::string> primitiveTypes(const Value& joint) {
   return types;
 }
 
-std::vector<double> position(const Value& frameRef) {
-  return doublesOf(
-      call1("kaloimport.Frame", "getPosition", {call1("kaloimport.FrameRef", "getFrame", {frameRef})}));
-}
-
 Value build(const std::string& how, const Value& model, const Value& base, const Value& follower, double x) {
   return call1(kJoint, how,
                {model, base, follower, column(x, 0, 0), column(x + 1, 0, 0), text("mm"), text(how)});
@@ -47,29 +42,15 @@ TEST(QliJointBuilding, FactoriesConnectorsAndRoundTrip) {
   call(kSubsystem, "addGround", {top, ground});
 
   const Value groundWeld = build("zoltCreateWeldJoint", model, ground, bodies[0], 0);
-  EXPECT_EQ(textOf(call1("kaloimport.ZoltBase", "getName", {groundWeld})), "RootGround--A");
-  EXPECT_EQ(primitiveTypes(groundWeld), (std::vector<std::string>{"weld"}));
-  EXPECT_EQ(position(call1(kJoint, "getBaseFrame", {groundWeld})), (std::vector<double>{1, 0, 0}))
-      << "a weld from the ground sits at the follower's position";
-  EXPECT_EQ(position(call1(kJoint, "getFollowerFrame", {groundWeld})), (std::vector<double>{1, 0, 0}));
-
   const Value sixDOF = build("zoltCreateSixDOFJoint", model, bodies[0], bodies[1], 2);
-  EXPECT_EQ(primitiveTypes(sixDOF),
-            (std::vector<std::string>{"prismatic", "prismatic", "prismatic", "spherical"}));
   EXPECT_EQ(textOf(call1(kJoint, "getType", {sixDOF})), "SimpleJoint");
-  EXPECT_EQ(position(call1(kJoint, "getFollowerFrame", {sixDOF})), (std::vector<double>{3, 0, 0}));
 
   const Value connector = build("Joint", model, bodies[1], bodies[2], 4);
   call(kJoint, "addMassLessConnectorPrims",
        {connector, text("MasslessConnectorPS"), column(0, 2, 0), text("B"), row(1, 0, 0), text("C")});
-  EXPECT_EQ(primitiveTypes(connector), (std::vector<std::string>{"prismatic", "spherical"}));
   EXPECT_EQ(textOf(call1(kJoint, "getType", {connector})), "MasslessConnector");
   call(kJoint, "setStatus", {connector, text("checked")});
-
   const Value bodyWeld = build("zoltCreateWeldJoint", model, bodies[2], bodies[3], 6);
-  EXPECT_EQ(position(call1(kJoint, "getFollowerFrame", {bodyWeld})), (std::vector<double>{6, 0, 0}))
-      << "a weld between bodies sits at the base's position";
-  EXPECT_EQ(textOf(call1(kJoint, "getTypeName", {bodyWeld})), "SimpleJoint");
 
   // The connector first, to see the reader put it after the simple joints.
   for (const Value& j : {connector, groundWeld, sixDOF, bodyWeld}) call(kSubsystem, "addJoint", {top, j});
@@ -78,6 +59,7 @@ TEST(QliJointBuilding, FactoriesConnectorsAndRoundTrip) {
 
   const std::vector<Value> read = call(kModel, "readFromXML", {text(path), int32_t{0}});
   ASSERT_EQ(textOf(read[1]), "");
+  // A weld from the ground sits at the follower's position, one between bodies at the base's.
   EXPECT_EQ(outline(call1(kModel, "getTopSubsystem", {read[0]})),
             "subsystem Joints\n"
             "  body A: A 1kg frames CS1#2[1,0,0] CS2#3[2,0,0]\n"

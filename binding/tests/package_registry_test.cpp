@@ -50,28 +50,21 @@ TEST(QliPackageRegistry, ClassesInDefinitionOrderWithTheirAnswers) {
     EXPECT_EQ(info->detailedDescription(), description);
     EXPECT_EQ(host().superclassOf(c.fullName), c.superclass);
 
-    EXPECT_FALSE(info->isHidden());
-    EXPECT_FALSE(info->isSealed());
-    EXPECT_FALSE(info->isEnumeration());
-    EXPECT_FALSE(info->isHandleCompatible());
-    EXPECT_FALSE(info->hasInexactPropertyCompatibility());
-    EXPECT_FALSE(info->displaysFullName());
-    EXPECT_TRUE(info->propertiesCaseSensitive());
-    EXPECT_FALSE(info->truncatesPropertyNames());
-    EXPECT_TRUE(info->savesChildren());
-    EXPECT_TRUE(info->constructsOnLoad());
-    EXPECT_FALSE(info->usesClassDefaultsOnLoad());
-    EXPECT_TRUE(info->isLocked());
-    EXPECT_TRUE(info->isDestructible());
-    EXPECT_FALSE(info->hasClassFunctions());
-    EXPECT_FALSE(info->hasExtensionMethods());
-    EXPECT_FALSE(info->hasRootRecords());
-    EXPECT_FALSE(info->hasSeparateEventNamespace());
-    EXPECT_FALSE(info->hasCustomChildrenList());
+    for (const bool answer :
+         {info->isHidden(), info->isSealed(), info->isEnumeration(), info->isHandleCompatible(),
+          info->hasInexactPropertyCompatibility(), info->displaysFullName(), info->truncatesPropertyNames(),
+          info->usesClassDefaultsOnLoad(), info->hasClassFunctions(), info->hasExtensionMethods(),
+          info->hasRootRecords(), info->hasSeparateEventNamespace(), info->hasCustomChildrenList(),
+          info->allowsInstanceUpdates()}) {
+      EXPECT_FALSE(answer);
+    }
+    for (const bool answer : {info->propertiesCaseSensitive(), info->savesChildren(),
+                              info->constructsOnLoad(), info->isLocked(), info->isDestructible()}) {
+      EXPECT_TRUE(answer);
+    }
     EXPECT_EQ(info->module(), nullptr);
     EXPECT_EQ(info->accessLevel(), 0);
     EXPECT_EQ(info->arrayNature(), 0);
-    EXPECT_FALSE(info->allowsInstanceUpdates());
   }
 }
 
@@ -103,15 +96,14 @@ TEST(QliPackageRegistry, MethodAnswers) {
       const qcos::MethodInfo& m = *entry.info;
       EXPECT_EQ(m.description(), nullptr);
       EXPECT_EQ(m.memberAccess(), 0);
-      EXPECT_TRUE(m.isVisible());
-      EXPECT_FALSE(m.isStatic());
-      EXPECT_FALSE(m.isAbstract());
-      EXPECT_FALSE(m.isSealed());
-      EXPECT_TRUE(m.isLocked());
-      EXPECT_TRUE(m.isDestructible());
-      EXPECT_FALSE(m.isExplicit());
-      EXPECT_TRUE(m.dispatchesOnFirstArgument());
-      EXPECT_FALSE(m.overridesAllSignatures());
+      for (const bool answer :
+           {m.isStatic(), m.isAbstract(), m.isSealed(), m.isExplicit(), m.overridesAllSignatures()}) {
+        EXPECT_FALSE(answer);
+      }
+      for (const bool answer :
+           {m.isVisible(), m.isLocked(), m.isDestructible(), m.dispatchesOnFirstArgument()}) {
+        EXPECT_TRUE(answer);
+      }
     }
   }
 }

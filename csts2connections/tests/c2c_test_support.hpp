@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace c2c_test {
@@ -58,13 +59,18 @@ inline C sameGeometry(C::Type type, const std::string& name, G::Type t, const In
 // The constraint with its geometries named in the opposite order.
 inline C flipped(const C& c) { return C(c.originalType, c.name, c.geometryTwo, c.geometryOne); }
 
-// The one connection of constraints that all join the same pair of instances.
-inline Connection computeOne(std::vector<C> constraints) {
+inline std::vector<Connection> compute(std::vector<C> constraints) {
   Constraints2Connections engine;
   for (C& c : constraints) engine.add(c);
   engine.computeConnections();
-  EXPECT_EQ(engine.connections.size(), 1u);
-  return engine.connections.empty() ? Connection(Connection::Failed, {}) : engine.connections.front();
+  return engine.connections;
+}
+
+// The one connection of constraints that all join the same pair of instances.
+inline Connection computeOne(std::vector<C> constraints) {
+  const std::vector<Connection> result = compute(std::move(constraints));
+  EXPECT_EQ(result.size(), 1u);
+  return result.empty() ? Connection(Connection::Failed, {}) : result.front();
 }
 
 inline void expectNear(const Vector3_T& a, const Vector3_T& b, double tol = 1e-9) {

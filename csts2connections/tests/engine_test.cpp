@@ -10,19 +10,6 @@ C coincident(const std::string& name, G::Type type, const Vector3_T& p, const Ve
   return C(C::Coincident, name, geomAt(type, kA, p, d), geomAt(type, kB, p, d));
 }
 
-std::vector<Connection> compute(std::vector<C> constraints) {
-  Constraints2Connections engine;
-  for (C& c : constraints) engine.add(c);
-  engine.computeConnections();
-  return engine.connections;
-}
-
-Connection computeOne(std::vector<C> constraints) {
-  const std::vector<Connection> result = compute(std::move(constraints));
-  EXPECT_EQ(result.size(), 1u);
-  return result.empty() ? Connection(Connection::Failed, {}) : result.front();
-}
-
 TEST(Engine, ConstraintsOfOnePairGroupWhateverTheirGeometryOrder) {
   C reversed(C::Coincident, "r", geomAt(G::Plane, kB, {0, 0, 0}, {1, 0, 0}),
              geomAt(G::Plane, kA, {0, 0, 0}, {1, 0, 0}));

@@ -20,13 +20,6 @@ std::map<std::vector<std::string>, Instance> byPath(std::initializer_list<Instan
   return map;
 }
 
-std::vector<Connection> compute(std::vector<C> constraints) {
-  Constraints2Connections engine;
-  for (C& c : constraints) engine.add(c);
-  engine.computeConnections();
-  return engine.connections;
-}
-
 // A revolute about `axis` through `pivot`: checked by type, axis, a base origin
 // on the axis and equal poses of both frames.
 void expectRevolute(const Connection& c, const std::map<std::vector<std::string>, Instance>& instances,

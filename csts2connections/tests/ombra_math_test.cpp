@@ -71,11 +71,5 @@ TEST(OmbraMath, ParallelAndOrthogonalWithinTheirTolerance) {
   EXPECT_TRUE(Vector3_T().isParallel(Vector3_T::J, tol, true));
 }
 
-TEST(OmbraMath, PrintWritesFormattedTextToStandardOutput) {
-  testing::internal::CaptureStdout();
-  ombra_math::print("%+13.6e|%d\n", -0.5, 7);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "-5.000000e-01|7\n");
-}
-
 }  // namespace
 }  // namespace c2c_test

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace c2c_test {
@@ -51,41 +52,72 @@ std::vector<Axis> axesThrough(const Vector3_T& p, const Vector3_T& d) {
           {"concentric cylinders", sameGeometry(C::Concentric, "axis", G::Cylinder, kA, kB, p, d)}};
 }
 
-TEST(TwoConstraintRules, AxisAndPlaneOrientationGivePrismaticAlongTheAxis) {
+TEST(TwoConstraintRules, AxisAndOrientationGivePrismaticAxisAndPointRevoluteAboutTheAxis) {
   const Vector3_T p(1, 2, 0), d(0, 1, 1);
-  // Orientations whose normals are not along the axis, so the clean-up keeps them.
-  const C parallel = sameGeometry(C::Parallel, "orient", G::Plane, kA, kB, {3, 0, 0}, {1, 0, 0});
-  const C perpendicular =
-      pairOf(C::Perpendicular, "orient", G::Plane, kA, kB, {3, 0, 0}, {1, 0, 0}, {0, 5, 1}, {0, 1, -1});
-  const C angle = pairOf(C::Angle, "orient", G::Plane, kA, kB, {3, 0, 0}, {1, 0, 0}, {0, 5, 1}, {1, 1, 0});
+  // Orientations whose directions are not along the axis, so the clean-up keeps
+  // them; points apart stay a distance constraint.
+  const C distance = pairOf(C::Distance, "2nd", G::Point, kA, kB, {4, 4, 4}, Vector3_T::K, {4, 6, 4});
+  ASSERT_EQ(distance.getConstraintType(), "PntPntDt");
+  const std::vector<std::pair<C, Connection::Type>> seconds{
+      {sameGeometry(C::Parallel, "2nd", G::Plane, kA, kB, {3, 0, 0}, {1, 0, 0}), Connection::Prismatic},
+      {pairOf(C::Perpendicular, "2nd", G::Plane, kA, kB, {3, 0, 0}, {1, 0, 0}, {0, 5, 1}, {0, 1, -1}),
+       Connection::Prismatic},
+      {pairOf(C::Angle, "2nd", G::Plane, kA, kB, {3, 0, 0}, {1, 0, 0}, {0, 5, 1}, {1, 1, 0}),
+       Connection::Prismatic},
+      {sameGeometry(C::Coincident, "2nd", G::Point, kA, kB, {4, 4, 4}), Connection::Revolute},
+      {distance, Connection::Revolute}};
   for (const Axis& axis : axesThrough(p, d)) {
-    for (const C& orientation : {parallel, perpendicular, angle}) {
-      for (const std::vector<C>& constraints : bothOrders(axis.constraint, orientation)) {
-        SCOPED_TRACE(std::string(axis.what) + " + " + orientation.getConstraintType() + " first " +
+    for (const auto& [second, type] : seconds) {
+      for (const std::vector<C>& constraints : bothOrders(axis.constraint, second)) {
+        SCOPED_TRACE(std::string(axis.what) + " + " + second.getConstraintType() + " first " +
                      constraints.front().getConstraintType());
         const Connection c = computeOne(constraints);
         ASSERT_EQ(c.constraintsUsed.size(), 2u);
-        expectAlongAxis(c, Connection::Prismatic, p, d);
+        expectAlongAxis(c, type, p, d);
       }
     }
+  }
+  // A line orientation takes the axis of the coincidence also when that comes
+  // second with its geometries named in the opposite order.
+  const C lines = axesThrough(p, d).front().constraint;
+  const C orientation =
+      pairOf(C::Parallel, "2nd", G::Line, kA, kB, {0, 5, 5}, {1, 0, 0}, {7, 0, 0}, {-1, 0, 0});
+  for (const std::vector<C>& constraints :
+       {std::vector<C>{lines, orientation}, {orientation, flipped(lines)}}) {
+    expectAlongAxis(computeOne(constraints), Connection::Prismatic, p, d);
   }
 }
 
-TEST(TwoConstraintRules, AxisAndPointGiveRevoluteAboutTheAxis) {
-  const Vector3_T p(-1, 0, 2), d(1, 0, 1);
-  const C coincident = sameGeometry(C::Coincident, "pt", G::Point, kA, kB, {4, 4, 4});
-  // Points apart stay a distance constraint.
-  const C distance = pairOf(C::Distance, "pt", G::Point, kA, kB, {4, 4, 4}, Vector3_T::K, {4, 6, 4});
-  ASSERT_EQ(distance.getConstraintType(), "PntPntDt");
-  for (const Axis& axis : axesThrough(p, d)) {
-    for (const C& point : {coincident, distance}) {
-      for (const std::vector<C>& constraints : bothOrders(axis.constraint, point)) {
-        SCOPED_TRACE(std::string(axis.what) + " + " + point.getConstraintType() + " first " +
-                     constraints.front().getConstraintType());
-        expectAlongAxis(computeOne(constraints), Connection::Revolute, p, d);
-      }
-    }
-  }
+TEST(TwoConstraintRules, AxisAndPlaneContactDependOnTheNormal) {
+  const C axis = sameGeometry(C::Concentric, "cyl", G::Cylinder, kA, kB, {0, 0, 0}, {0, 0, 1});
+  const auto withPlane = [&](const Vector3_T& normal) {
+    return computeOne({axis, sameGeometry(C::Coincident, "pln", G::Plane, kA, kB, {0, 0, 2}, normal)});
+  };
+  const Connection revolute = withPlane({0, 0, -1});
+  EXPECT_EQ(revolute.type, Connection::Revolute);
+  EXPECT_TRUE(isParallel(zAxis(inAssembly(revolute.baseFrame, kA)), {0, 0, 1}));
+  expectJointFrames(revolute, kA, kB);
+  EXPECT_EQ(withPlane({1, 0, 0}).type, Connection::Prismatic);
+  const Connection weld = withPlane({1, 0, 1});
+  EXPECT_EQ(weld.type, Connection::Weld);
+  EXPECT_EQ(weld.status, Connection::s_statusDerived);
+}
+
+TEST(TwoConstraintRules, TwoPointsGiveRevoluteThroughTheirMidpoint) {
+  const Connection c = computeOne({sameGeometry(C::Coincident, "p0", G::Point, kA, kB, {0, 0, 0}),
+                                   sameGeometry(C::Coincident, "p2", G::Point, kA, kB, {0, 0, 2})});
+  expectAlongAxis(c, Connection::Revolute, {0, 0, 1}, {0, 0, 1});
+}
+
+TEST(TwoConstraintRules, RigidPairs) {
+  const Connection points = computeOne({pairOf(C::Rigid, "r1", G::Point, kA, kB, {0, 0, 0}),
+                                        pairOf(C::Rigid, "r2", G::Point, kA, kB, {1, 0, 0})});
+  EXPECT_EQ(points.type, Connection::Weld);
+  EXPECT_EQ(points.status, Connection::s_statusDerived);
+  const Connection planes = computeOne({pairOf(C::Rigid, "r1", G::Plane, kA, kB, {0, 0, 0}),
+                                        pairOf(C::Rigid, "r2", G::Plane, kA, kB, {1, 0, 0}, {1, 0, 0})});
+  EXPECT_EQ(planes.type, Connection::Weld);
+  EXPECT_EQ(planes.status, Connection::s_statusNoRule);
 }
 
 // Orientations of a plane contact normal to n: their directions are not along n,
@@ -98,30 +130,20 @@ std::vector<C> orientationsAcross() {
       pairOf(C::Parallel, "orient", G::Line, kA, kB, {0, 3, 0}, {1, 0, 0}, {5, 5, 5}, {-1, 0, 0})};
 }
 
-TEST(TwoConstraintRules, PlaneContactAndOrientationGiveRectangularNormalToTheContact) {
+TEST(TwoConstraintRules, PlaneContactOrDistanceAndOrientationGiveRectangularOnTheFirstPlane) {
   const Vector3_T p(1, 1, 1), n(0, 0.6, 0.8);
-  // The axis comes from the contact whether it is the first constraint or not.
   const C contact = sameGeometry(C::Coincident, "contact", G::Plane, kA, kB, p, n);
-  for (const C& orientation : orientationsAcross()) {
-    for (const std::vector<C>& constraints : bothOrders(contact, orientation)) {
-      SCOPED_TRACE(orientation.getConstraintType() + " first " + constraints.front().getConstraintType());
-      const Connection c = computeOne(constraints);
-      ASSERT_EQ(c.constraintsUsed.size(), 2u);
-      expectAlongAxis(c, Connection::Rectangular, p, n);
-    }
-  }
-}
-
-TEST(TwoConstraintRules, PlaneDistanceAndOrientationGiveRectangularOnTheFirstPlane) {
-  const Vector3_T p(1, 1, 1), n(0, 0.6, 0.8);
   const C gap = pairOf(C::Distance, "gap", G::Plane, kA, kB, p, n, {1, 2.2, 2.6}, n);
   ASSERT_EQ(gap.getConstraintType(), "PlnPlnDt");
-  for (const C& orientation : orientationsAcross()) {
-    for (const std::vector<C>& constraints : bothOrders(gap, orientation)) {
-      SCOPED_TRACE(orientation.getConstraintType() + " first " + constraints.front().getConstraintType());
-      const Connection c = computeOne(constraints);
-      ASSERT_EQ(c.constraintsUsed.size(), 2u);
-      expectAlongAxis(c, Connection::Rectangular, p, n);
+  // The axis comes from the plane pair whether it is the first constraint or not.
+  for (const C& planes : {contact, gap}) {
+    for (const C& orientation : orientationsAcross()) {
+      for (const std::vector<C>& constraints : bothOrders(planes, orientation)) {
+        SCOPED_TRACE(orientation.getConstraintType() + " first " + constraints.front().getConstraintType());
+        const Connection c = computeOne(constraints);
+        ASSERT_EQ(c.constraintsUsed.size(), 2u);
+        expectAlongAxis(c, Connection::Rectangular, p, n);
+      }
     }
   }
 }
@@ -145,7 +167,9 @@ TEST(TwoConstraintRules, PointAndPlaneGiveRevoluteAlongTheNormalForEveryPlaneRel
   const Vector3_T n(0, 1, 1);
   const std::vector<C> planes{sameGeometry(C::Coincident, "pln", G::Plane, kA, kB, {0, 0, 3}, n),
                               pairOf(C::Distance, "pln", G::Plane, kA, kB, {0, 0, 3}, n, {0, 2, 3}, n),
-                              pairOf(C::Parallel, "pln", G::Plane, kA, kB, {0, 0, 3}, n, {9, 0, 0}, n)};
+                              pairOf(C::Parallel, "pln", G::Plane, kA, kB, {0, 0, 3}, n, {9, 0, 0}, n),
+                              // Follower's plane first: the normal is still taken where it lies in space.
+                              flipped(sameGeometry(C::Coincident, "pln", G::Plane, kA, kB, {0, 0, 3}, n))};
   const C coincident = sameGeometry(C::Coincident, "pt", G::Point, kA, kB, {1, 2, 3});
   const C distance = pairOf(C::Distance, "pt", G::Point, kA, kB, {1, 2, 3}, Vector3_T::K, {1, 2, 5});
   for (const C& plane : planes) {
@@ -159,9 +183,9 @@ TEST(TwoConstraintRules, PointAndPlaneGiveRevoluteAlongTheNormalForEveryPlaneRel
   }
 }
 
-// Two parallel line pairs on an instance translated along x: the second line
-// pair's point on kB has to be compared with kA's axis in common coordinates.
-TEST(TwoConstraintRules, TwoParallelAxesCompareTheSecondAxisInCommonCoordinates) {
+// Two line pairs, kB translated along x: the second line pair's point on kB has
+// to be compared with kA's axis in common coordinates.
+TEST(TwoConstraintRules, TwoAxesCompareTheSecondAxisInCommonCoordinates) {
   const Instance a{{"A"}, {}};
   const Instance b{{"B"}, Transform3_T(Vector3_T(5, 0, 0))};
   const C first(C::Coincident, "c0", geom(G::Line, a, {0, 0, 0}), geom(G::Line, b, {-5, 0, 0}));
@@ -176,6 +200,11 @@ TEST(TwoConstraintRules, TwoParallelAxesCompareTheSecondAxisInCommonCoordinates)
   for (const C& second : {onAxis, flipped(onAxis)}) {
     expectAlongAxis(computeOne({first, second}), Connection::Cylindrical, {0, 0, 0}, {0, 0, 1}, a, b);
   }
+  const C crossing(C::Coincident, "c1", geom(G::Line, a, {1, 0, 0}, {0, 1, 0}),
+                   geom(G::Line, b, {-4, 0, 0}, {0, 1, 0}));
+  const Connection weld = computeOne({first, crossing});
+  EXPECT_EQ(weld.type, Connection::Weld);
+  EXPECT_EQ(weld.status, Connection::s_statusDerived);
 }
 
 // The plane's normal is given on the other instance, which is rotated: the
@@ -214,6 +243,17 @@ struct Blocks {
   C pt3 = sameGeometry(C::Coincident, "pt3", G::Point, kA, kB, {1, 0, 0});
 };
 
+TEST(ThreeConstraintRules, ParallelPlanesGiveCartesianAtWeightedMidpoint) {
+  const Instance p{{"P"}, {}}, q{{"Q"}, {}};
+  const Connection c =
+      computeOne({pairOf(C::Parallel, "x", G::Plane, p, q, {0, 0, 0}, {1, 0, 0}, {}, {1, 0, 0}),
+                  pairOf(C::Parallel, "y", G::Plane, p, q, {4, 0, 0}, {0, 1, 0}, {}, {0, 1, 0}),
+                  pairOf(C::Parallel, "z", G::Plane, p, q, {0, 8, 0}, {0, 0, 1}, {}, {0, 0, 1})});
+  EXPECT_EQ(c.type, Connection::Cartesian);
+  expectNear(c.baseFrame.transform.translation(), {1, 4, 0}, 0);
+  EXPECT_EQ(c.baseFrame.transform.rotation().w(), 1.0);
+}
+
 struct ThreeCase {
   std::vector<C> constraints;
   std::int32_t status;  // of the weld
@@ -224,6 +264,7 @@ TEST(ThreeConstraintRules, OverdeterminedSetsWeldWithoutStatusOthersWeldWithNoRu
   const std::int32_t derived = Connection::s_statusDerived, noRule = Connection::s_statusNoRule;
   const std::vector<ThreeCase> cases{
       {{k.lines, k.face, k.side}, derived},      // {LinLinCn, PlnPlnCn}
+      {{k.lines, k.lines2, k.face}, derived},    // {LinLinCn, PlnPlnCn}
       {{k.lines, k.face, k.gap}, derived},       // {LinLinCn, PlnPlnCn, PlnPlnDt}
       {{k.cylinders, k.face, k.side}, derived},  // {CylCylCc, PlnPlnCn}
       {{k.cylinders, k.face, k.gap}, derived},   // {CylCylCc, PlnPlnCn, PlnPlnDt}
