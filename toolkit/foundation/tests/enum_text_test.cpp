@@ -78,16 +78,14 @@ TEST(EnumText, ValuesWithoutTextGiveEmptyText) {
   EXPECT_EQ(fromPrimTypeToStr(static_cast<KalotPrimType>(9)), "");
 }
 
-TEST(EnumText, JointTypesWeldIsReadButWrittenAsSimpleJoint) {
+// Joint types are read with "Weld" but written as "SimpleJoint"; primitive types are lower case.
+TEST(EnumText, JointAndPrimitiveTypes) {
   expectTable<KalotJointType>({"SimpleJoint", "MasslessConnector", "MasslessConnectorRR",
                                "MasslessConnectorRS", "MasslessConnectorSS", "MasslessConnectorPS"},
                               fromStrToJointType, fromJointTypeToStr, 1);
   EXPECT_EQ(fromStrToJointType("Weld"), KALOT_JOINT_WELD);
   EXPECT_EQ(fromJointTypeToStr(KALOT_JOINT_WELD), "SimpleJoint");
   EXPECT_EQ(fromStrToJointType("weld"), KALOT_JOINT_UNKNOWN);
-}
-
-TEST(EnumText, PrimitiveTypesAreLowerCase) {
   expectTable<KalotPrimType>({"weld", "prismatic", "revolute", "spherical"}, fromStrToPrimType,
                              fromPrimTypeToStr, 1);
   EXPECT_EQ(fromStrToPrimType("Weld"), KALOT_PRIM_UNKNOWN);

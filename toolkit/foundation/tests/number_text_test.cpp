@@ -167,36 +167,40 @@ TEST(NumberTextWrite, MissingArrayFailsAndKeepsOutput) {
   EXPECT_EQ(out, "old");
 }
 
-TEST(NumberTextRead, OneDouble) {
-  double v = -1;
-  ASSERT_TRUE(from_string(v, "1.5abc"));
-  EXPECT_EQ(v, 1.5);
-  ASSERT_TRUE(from_string(v, " \t\n-2.25e3"));
-  EXPECT_EQ(v, -2250.0);
-  ASSERT_TRUE(from_string(v, "1e-310"));  // subnormal
-  EXPECT_EQ(v, 1e-310);
-  v = 7;
-  EXPECT_FALSE(from_string(v, "abc"));
-  EXPECT_FALSE(from_string(v, ""));
-  EXPECT_FALSE(from_string(v, "1e400"));  // out of range
-  EXPECT_FALSE(from_string(v, "1.5e"));   // incomplete exponent
-  EXPECT_EQ(v, 7);
-}
-
-TEST(NumberTextRead, OneIntKeepsLow32Bits) {
-  int v = 5;
-  ASSERT_TRUE(from_string(v, "12abc"));
-  EXPECT_EQ(v, 12);
-  ASSERT_TRUE(from_string(v, "-7"));
-  EXPECT_EQ(v, -7);
-  ASSERT_TRUE(from_string(v, "4294967297"));  // 2^32 + 1
-  EXPECT_EQ(v, 1);
-  ASSERT_TRUE(from_string(v, "2147483648"));
-  EXPECT_EQ(v, std::numeric_limits<int>::min());
-  v = 5;
-  EXPECT_FALSE(from_string(v, "abc"));
-  EXPECT_FALSE(from_string(v, "99999999999999999999"));  // beyond 64 bits
-  EXPECT_EQ(v, 5);
+// A failed read leaves the target as it was.
+TEST(NumberTextRead, OneNumber) {
+  const struct {
+    const char* text;
+    bool ok;
+    double value;
+  } doubles[] = {
+      {"1.5abc", true, 1.5},    {" \t\n-2.25e3", true, -2250.0},
+      {"1e-310", true, 1e-310},  // subnormal
+      {"abc", false, 7},        {"", false, 7},
+      {"1e400", false, 7},  // out of range
+      {"1.5e", false, 7},   // incomplete exponent
+  };
+  for (const auto& c : doubles) {
+    double v = 7;
+    EXPECT_EQ(from_string(v, c.text), c.ok) << c.text;
+    EXPECT_EQ(v, c.value) << c.text;
+  }
+  // Integers keep the low 32 bits of what fits in 64.
+  const struct {
+    const char* text;
+    bool ok;
+    int value;
+  } ints[] = {{"12abc", true, 12},
+              {"-7", true, -7},
+              {"4294967297", true, 1},  // 2^32 + 1
+              {"2147483648", true, std::numeric_limits<int>::min()},
+              {"abc", false, 5},
+              {"99999999999999999999", false, 5}};  // beyond 64 bits
+  for (const auto& c : ints) {
+    int v = 5;
+    EXPECT_EQ(from_string(v, c.text), c.ok) << c.text;
+    EXPECT_EQ(v, c.value) << c.text;
+  }
 }
 
 // Reads `n` values into slots preset to -1; failures keep the values read before them.
@@ -222,7 +226,9 @@ TEST(CommaReader, ReadsSeparatedValuesAndRejectsMisplacedCommas) {
   for (const auto& c : cases) {
     std::vector<double> slots(c.n, -1);
     EXPECT_EQ(from_string(slots.data(), c.n, c.text), c.ok) << c.text;
-    if (!c.slots.empty()) EXPECT_EQ(slots, c.slots) << c.text;
+    if (!c.slots.empty()) {
+      EXPECT_EQ(slots, c.slots) << c.text;
+    }
   }
   double v = 3;
   EXPECT_FALSE(from_string(&v, 0, "1"));
