@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "package_table.hpp"
-#include "script.hpp"
+#include "sample_model.hpp"
 
 namespace kalo_qli_test {
 namespace {
@@ -17,10 +17,10 @@ TEST(QliPackageRegistry, PackageAndEntryPoints) {
   const qcos::PackageInfo* package = host().package("kaloimport");
   ASSERT_NE(package, nullptr);
   EXPECT_STREQ(package->name(), "kaloimport");
-  EXPECT_EQ(package->description(), nullptr);
-  EXPECT_EQ(package->detailedDescription(), nullptr);
-  EXPECT_EQ(package->helpText(), nullptr);
-  EXPECT_EQ(package->firstHelpLine(), nullptr);
+  for (const char* none : {package->description(), package->detailedDescription(), package->helpText(),
+                           package->firstHelpLine()}) {
+    EXPECT_EQ(none, nullptr);
+  }
   EXPECT_TRUE(package->isLocked());
   EXPECT_TRUE(package->isDestructible());
 
@@ -113,12 +113,10 @@ TEST(QliPackageRegistry, TwoSetTypeMethodsBehaveAsOne) {
                             {text("u"), text("f"), text("o"), text("b"), text("M"),
                              call1("kaloimport.Subsystem", "Subsystem", {text("Top")})});
   const Value frame = call1("kaloimport.Frame", "Frame", {text("F"), int32_t{0}, text("m")});
-  const Value body = call1(
-      "kaloimport.Body", "Body",
-      {text("A"), 1.0, text("kg"), identity(), text("kg*m^2"), 1.0, text("m^3"), 1.0, text("m^2"), text("")});
   const Value ground = call1("kaloimport.Ground", "Ground", {text("G"), frame});
-  const Value joint = call1("kaloimport.Joint", "Joint",
-                            {model, ground, body, column(0, 0, 0), column(0, 0, 0), text("m"), text("J")});
+  const Value joint =
+      call1("kaloimport.Joint", "Joint",
+            {model, ground, makeBody("A", 1.0), column(0, 0, 0), column(0, 0, 0), text("m"), text("J")});
   const qcos::CallResult result =
       host().call("kaloimport.Joint", "setType", {joint, text("MasslessConnector")});
   EXPECT_EQ(result.method, host().methods("kaloimport.Joint")[8].info)

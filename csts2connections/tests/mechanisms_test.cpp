@@ -111,19 +111,5 @@ TEST(Mechanisms, UniversalJointOfACentreAndTwoPerpendicularArms) {
   }
 }
 
-TEST(Mechanisms, PlanarJointOfABlockOnATable) {
-  const Vector3_T n(0, 0.6, 0.8);
-  const std::vector<Connection> result =
-      compute({C(C::Coincident, "table", geomAt(G::Plane, kGround, {1, 1, 1}, n),
-                 geomAt(G::Plane, kRocker, {7, 0, 1.75}, n))});
-  ASSERT_EQ(result.size(), 1u);
-  const Connection& c = result.front();
-  EXPECT_EQ(c.type, Connection::Planar);
-  const Transform3_T pose = inAssembly(c.baseFrame, kGround);
-  expectNear(pose.translation(), {1, 1, 1});
-  EXPECT_TRUE(isParallel(zAxis(pose), n));
-  expectJointFrames(c, kGround, kRocker);
-}
-
 }  // namespace
 }  // namespace c2c_test

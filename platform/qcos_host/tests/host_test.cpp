@@ -190,19 +190,16 @@ TEST_F(QcosHost, InstanceDataIsReleasedWithTheLastReference) {
 }
 
 TEST_F(QcosHost, FailedCallsFreeTheirResults) {
-  try {
-    host().call("demo.Base", "overcount", {});
-    ADD_FAILURE() << "accepted";
-  } catch (const qcos::Error& e) {
-    EXPECT_EQ(e.identifier(), "qcos:invalidResultCount");
-  }
-  try {
-    host().call("demo.Base", "fail", {});
-    ADD_FAILURE() << "accepted";
-  } catch (const qcos::Error& e) {
-    EXPECT_EQ(e.identifier(), "qcos:methodFailed");
-    EXPECT_EQ(std::string(e.what()), "fail: model refused");
-  }
+  const auto failure = [](const char* method) {
+    try {
+      host().call("demo.Base", method, {});
+    } catch (const qcos::Error& e) {
+      return e.identifier() + " " + e.what();
+    }
+    return std::string("accepted");
+  };
+  EXPECT_EQ(failure("overcount").rfind("qcos:invalidResultCount ", 0), 0u);
+  EXPECT_EQ(failure("fail"), "qcos:methodFailed fail: model refused");
 }
 
 TEST_F(QcosHost, TextRoundTrips) {
