@@ -262,15 +262,18 @@ TEST_F(Cad2ZoltTest, RigidSubAssemblyIsOneBodyCarryingNestedCoordinateSystems) {
   }
 }
 
-TEST_F(Cad2ZoltTest, FixedPartIsWeldedAtItsCentreOfGravityInsteadOfFloating) {
+TEST_F(Cad2ZoltTest, FixedPartsAreWeldedAtTheirCentreOfGravityInsteadOfFloating) {
   auto top = makeModel("Top");
-  auto p = place(top, "P", "/Top/P", makeModel("PDef", {0, 0, 1}), {2, 0, 0});
-  p->setFixed(true);
+  place(top, "P", "/Top/P", makeModel("PDef", {0, 0, 1}), {2, 0, 0})->setFixed(true);
+  auto sub = makeModel("SubDef", {0, 1, 0});
+  place(sub, "Q", "/Top/S/Q", makeModel("QDef"));
+  place(top, "S", "/Top/S", sub, {0, 0, 4}, /*flexible=*/true)->setFixed(true);
   auto model = convert(top);
   const Subsystem& s = *model->getTopSubsystem();
 
-  // The fixed weld creates the root body, so the ground is welded to it too.
-  ASSERT_EQ(jointNames(s), (std::vector<std::string>{"RootPart--P", "RootGround--RootPart"}));
+  // The fixed welds come with the tree and create the root body, so the ground is welded to it after them.
+  ASSERT_EQ(jointNames(s),
+            (std::vector<std::string>{"RootPart--P", "RootPart--RootPart", "RootGround--RootPart"}));
   const Joint& weld = *s.getJointAt(0);
   EXPECT_EQ(weld.getType(), KALOT_JOINT_WELD);
   EXPECT_EQ(weld.getNodeID(), "/Top/P:-:Top/RootPart");
@@ -278,21 +281,12 @@ TEST_F(Cad2ZoltTest, FixedPartIsWeldedAtItsCentreOfGravityInsteadOfFloating) {
   expectAt(weld.getBaseFrame()->getFrame()->getPosition(), {2, 0, 1});
   expectAt(weld.getFollowerFrame()->getFrame()->getPosition(), {2, 0, 1});
   EXPECT_EQ(ownerBody(weld.getFollowerFrame())->getName(), "P");
-}
 
-TEST_F(Cad2ZoltTest, FixedFlexibleSubAssemblyIsWeldedRootToRoot) {
-  auto top = makeModel("Top");
-  auto sub = makeModel("SubDef", {0, 1, 0});
-  place(sub, "Q", "/Top/S/Q", makeModel("QDef"));
-  place(top, "S", "/Top/S", sub, {0, 0, 4}, /*flexible=*/true)->setFixed(true);
-  auto model = convert(top);
-  const Subsystem& s = *model->getTopSubsystem();
-
-  const auto weld = jointNamed(s, "RootPart--RootPart");
-  ASSERT_TRUE(weld);
-  EXPECT_EQ(weld->getNodeID(), "/Top/S/RootPart:-:Top/RootPart");
-  expectAt(weld->getBaseFrame()->getFrame()->getPosition(), {0, 1, 4});
-  EXPECT_EQ(ownerBody(weld->getFollowerFrame()),
+  // A fixed flexible sub-assembly is welded root body to root body.
+  const auto subWeld = s.getJointAt(1);
+  EXPECT_EQ(subWeld->getNodeID(), "/Top/S/RootPart:-:Top/RootPart");
+  expectAt(subWeld->getBaseFrame()->getFrame()->getPosition(), {0, 1, 4});
+  EXPECT_EQ(ownerBody(subWeld->getFollowerFrame()),
             s.getSubsystemRefAt(0)->getSubsystem()->getRootBodyRef()->getBody());
 }
 

@@ -67,73 +67,54 @@ TEST(FreedomSetOfCode, PerpendicularOfAnObliqueAxisAndUnitColumns) {
   EXPECT_NEAR(std::hypot(std::hypot(s.column(2)[0], s.column(2)[1]), s.column(2)[2]), 1.0, 1e-12);
 }
 
+// The set of startCode over (e1, e2), narrowed by code along axis.
+FreedomSet combined(int startCode, const double* e1, const double* e2, bool useSecond, int code,
+                    const double* axis) {
+  FreedomSet s = freedomSetOfCode(startCode, e1, e2, useSecond, kTol);
+  combine(s, code, axis, nullptr, kEntry, kTol);
+  return s;
+}
+
 TEST(Combine, ParallelAxisWithEachCode) {
   // 1 and 3 fix the parallel column (3 everything), -1 and -2 keep only it, 0 and 2 change nothing.
   const std::pair<int, std::array<int, 3>> cases[] = {{1, {1, 1, -1}}, {3, {-1, -1, -1}}, {2, {1, 1, 1}},
                                                       {0, {1, 1, 1}},  {-2, {-1, -1, 1}}, {-1, {-1, -1, 1}}};
   for (const auto& [code, flags] : cases) {
     SCOPED_TRACE(code);
-    FreedomSet s = freedomSetOfCode(0, kZ, kZ, true, kTol);
-    combine(s, code, kZ, nullptr, kEntry, kTol);
-    expectFlags(s, flags);
+    expectFlags(combined(0, kZ, kZ, true, code, kZ), flags);
   }
 }
 
-TEST(Combine, ObliqueAxisTurnsOrFixesColumns) {
-  const double diagonal[3] = {std::sqrt(0.5), 0, std::sqrt(0.5)};
+TEST(Combine, ObliqueOrPerpendicularAxisTurnsOrFixesColumns) {
+  const double h = std::sqrt(0.5), xz[3] = {h, 0, h}, yz[3] = {0, h, h};
 
-  // Three free columns, none along the axis: one free column left, turned onto it.
-  FreedomSet s = freedomSetOfCode(0, kZ, kZ, true, kTol);
-  combine(s, -2, diagonal, nullptr, kEntry, kTol);
+  // Code -2. Three free columns, none along the axis: one free column left, turned onto it.
+  FreedomSet s = combined(0, kZ, kZ, true, -2, xz);
   expectFlags(s, {1, -1, -1});
-  expectColumn(s, 0, std::sqrt(0.5), 0, std::sqrt(0.5));
-
+  expectColumn(s, 0, h, 0, h);
   // Two free columns (x, y) spanning a plane the axis leaves: all fixed.
-  s = freedomSetOfCode(-1, kX, kY, true, kTol);
-  combine(s, -2, diagonal, nullptr, kEntry, kTol);
-  expectFlags(s, {-1, -1, -1});
-
+  expectFlags(combined(-1, kX, kY, true, -2, xz), {-1, -1, -1});
   // Two free columns (x, z) spanning a plane that holds the axis: one stays, turned onto it.
-  s = freedomSetOfCode(-1, kX, kZ, true, kTol);
-  combine(s, -2, diagonal, nullptr, kEntry, kTol);
+  s = combined(-1, kX, kZ, true, -2, xz);
   expectFlags(s, {-1, 1, -1});
-  expectColumn(s, 1, std::sqrt(0.5), 0, std::sqrt(0.5));
-
+  expectColumn(s, 1, h, 0, h);
   // One free column (z): fixed.
-  s = freedomSetOfCode(-2, kZ, kX, true, kTol);
-  combine(s, -2, diagonal, nullptr, kEntry, kTol);
-  expectFlags(s, {-1, -1, -1});
-}
+  expectFlags(combined(-2, kZ, kX, true, -2, xz), {-1, -1, -1});
 
-TEST(Combine, CodeOneAgainstAnObliqueAxis) {
-  const double diagonal[3] = {0, std::sqrt(0.5), std::sqrt(0.5)};
-
-  FreedomSet s = freedomSetOfCode(0, kZ, kZ, true, kTol);  // nothing fixed: first column takes the axis
-  combine(s, 1, diagonal, nullptr, kEntry, kTol);
+  // Code 1. Nothing fixed: the first column takes the axis.
+  s = combined(0, kZ, kZ, true, 1, yz);
   expectFlags(s, {1, -1, -1});
-  expectColumn(s, 0, 0, std::sqrt(0.5), std::sqrt(0.5));
-
-  s = freedomSetOfCode(1, kX, kY, true, kTol);  // x fixed, y and z free
-  combine(s, 1, diagonal, nullptr, kEntry, kTol);
+  expectColumn(s, 0, 0, h, h);
+  // x fixed, y and z free: the remaining free column becomes axis x fixed column, normalised.
+  s = combined(1, kX, kY, true, 1, yz);
   expectFlags(s, {-1, -1, 1});
-  // The remaining free column becomes axis x fixed column, normalised.
-  expectColumn(s, 2, 0, std::sqrt(0.5), -std::sqrt(0.5));
+  expectColumn(s, 2, 0, h, -h);
+  expectFlags(combined(2, kX, kZ, false, 1, xz), {-1, -1, -1});  // one free column left
 
-  s = freedomSetOfCode(2, kX, kZ, false, kTol);  // one free column left
-  const double tilted[3] = {std::sqrt(0.5), 0, std::sqrt(0.5)};
-  combine(s, 1, tilted, nullptr, kEntry, kTol);
-  expectFlags(s, {-1, -1, -1});
-}
-
-TEST(Combine, PerpendicularAxisFixesEveryPerpendicularColumn) {
-  FreedomSet s = freedomSetOfCode(-1, kX, kY, true, kTol);  // x, y free; z fixed
-  combine(s, -2, kZ, nullptr, kEntry, kTol);
-  expectFlags(s, {-1, -1, -1});
-  s = freedomSetOfCode(-1, kX, kY, true, kTol);
-  combine(s, 1, kZ, nullptr, kEntry, kTol);  // codes 1 and 2 leave perpendicular columns alone
-  expectFlags(s, {1, 1, -1});
-  combine(s, 3, kZ, nullptr, kEntry, kTol);
-  expectFlags(s, {-1, -1, -1});
+  // A perpendicular axis: -2 and 3 fix every perpendicular column, 1 (and 2) leave them alone.
+  expectFlags(combined(-1, kX, kY, true, -2, kZ), {-1, -1, -1});
+  expectFlags(combined(-1, kX, kY, true, 1, kZ), {1, 1, -1});
+  expectFlags(combined(-1, kX, kY, true, 3, kZ), {-1, -1, -1});
 }
 
 TEST(AxisPositionRule, DependsOnTheFreeTranslations) {

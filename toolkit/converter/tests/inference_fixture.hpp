@@ -76,6 +76,14 @@ inline boost::shared_ptr<Constrain> constrain(const boost::shared_ptr<CadModel>&
   return c;
 }
 
+inline boost::shared_ptr<Body> bareBody(const std::string& name, const std::string& nodeID) {
+  const double inertia[9] = {};
+  auto b = boost::make_shared<Body>(name, 1.0, KALOT_MASS_KG, inertia, KALOT_INERTIA_KG_M2, 1.0, KALOT_VOL_M3,
+                                    1.0, KALOT_SAREA_M2, "", nullptr);
+  b->setNodeID(nodeID);
+  return b;
+}
+
 /// The multibody side of a CAD assembly as the driver builds it: a body per
 /// rigid placement (CG frame, then the origin frame CS1), a subsystem per
 /// flexible sub-assembly, keyed by placement.
@@ -131,17 +139,12 @@ class Converted {
       if (ref->getFlexible() && !k.cadmodels.empty()) {
         auto sub = boost::make_shared<Subsystem>(ref->getDisplayName());
         sub->setNodeID(ref->getNodeID());
-        auto cg = boost::make_shared<Frame>("CG", -1, KALOT_LENGTH_M);
-        sub->setCGFrame(cg);
+        sub->setCGFrame(boost::make_shared<Frame>("CG", -1, KALOT_LENGTH_M));
         sub->setOriginFrame(boost::make_shared<Frame>("", -1, KALOT_LENGTH_M));
         map[detail::placementKey(path)] = sub;
         build(k, path);
       } else {
-        const double inertia[9] = {0, 0, 0, 0, 0, 0, 0, 0, 0};
-        auto b =
-            boost::make_shared<Body>(ref->getDisplayName(), 1.0, KALOT_MASS_KG, inertia, KALOT_INERTIA_KG_M2,
-                                     1.0, KALOT_VOL_M3, 1.0, KALOT_SAREA_M2, "", nullptr);
-        b->setNodeID(ref->getNodeID());
+        auto b = bareBody(ref->getDisplayName(), ref->getNodeID());
         auto cg = boost::make_shared<Frame>("CG", -1, KALOT_LENGTH_M);
         auto origin = boost::make_shared<Frame>("", -1, KALOT_LENGTH_M);
         b->setCGFrame(cg);
