@@ -7,7 +7,14 @@ SANITIZE=${KALO_SANITIZE:-OFF}
 if [ "$SANITIZE" = ON ]; then BUILD=${KALO_BUILD_DIR:-$ROOT/build-asan}; TYPE=Debug; else BUILD=${KALO_BUILD_DIR:-$ROOT/build}; TYPE=RelWithDebInfo; fi
 JOBS=${KALO_JOBS:-$(nproc)}
 
-cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=$TYPE -DKALO_SANITIZE=$SANITIZE \
+# ccache, where installed, shares objects between builds of other checkouts.
+LAUNCHER=""
+if command -v ccache >/dev/null 2>&1; then
+  LAUNCHER="-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache"
+  export CCACHE_BASEDIR="$ROOT"
+fi
+
+cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=$TYPE -DKALO_SANITIZE=$SANITIZE $LAUNCHER \
   -DCMAKE_INSTALL_PREFIX="$BUILD/_install" >/dev/null
 mkdir -p "$BUILD"
 if ! cmake --build "$BUILD" -j "$JOBS" >"$BUILD/build.log" 2>&1; then
