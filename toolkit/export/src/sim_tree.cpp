@@ -396,7 +396,8 @@ class TreeBuilder {
       ball.kind = DofKind::Ball;
       ball.point = link.com;
       link.dofs.push_back(ball);
-      nameDofs(link.dofs, link.name + kPathSeparator + "free");
+      link.jointName = tree_.names.claim(link.name + kPathSeparator + "free");
+      nameDofs(link.dofs, link.jointName);
       tree_.report.push_back("body " + quoted(link.name) +
                              ": no joint ties it to the ground; exported free (six freedoms)");
       inTree[nextFloating] = true;
