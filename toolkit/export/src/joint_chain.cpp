@@ -18,7 +18,7 @@ class Chainer {
     for (size_t i = 0; i < tree_.links.size(); ++i) {
       const SimLink& link = tree_.links[i];
       const int child = static_cast<int>(i);
-      if (link.sixDof) {
+      if (link.free || (link.sixDof && !rules_.floatingJoint)) {
         if (rules_.floatingJoint)
           add({link.jointName, ChainKind::Floating, link.parent, child, {}, link.origin, false});
         continue;

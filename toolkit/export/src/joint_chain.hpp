@@ -31,8 +31,9 @@ struct ChainTree {
 
 struct ChainRules {
   bool ballAsHinges = false;  ///< URDF has no ball joint
-  bool floatingJoint =
-      false;  ///< URDF writes six freedoms as a "floating" joint; SDFormat leaves the link free
+  /// URDF writes six freedoms relative to the world as a "floating" joint (MuJoCo reads it as a free
+  /// joint, allowed only there) and chains them elsewhere; SDFormat leaves such a link free.
+  bool floatingJoint = false;
   bool keepClosures = false;  ///< SDFormat allows a graph; URDF drops closures with a report line
 };
 
