@@ -6,6 +6,8 @@
 #include <kalo_toolkit/cad_model.hpp>
 #include <kalo_toolkit/cad_unit.hpp>
 #include <kalo_toolkit/enum_text.hpp>
+#include <kalo_toolkit/sim_export.hpp>
+#include <kalo_toolkit/zolt_model.hpp>
 
 #include "host_values.hpp"
 #include "reference_node_ids.hpp"
@@ -105,6 +107,33 @@ std::string convert(py::handle cadXmlPath, py::handle outPath, py::handle units)
   return report;
 }
 
+std::vector<std::string> exportModel(py::handle modelPath, py::handle outPath, const std::string& to) {
+  const std::string input = pathText(modelPath, "model_path");
+  const std::string output = pathText(outPath, "out_path");
+  sim::ExportOptions options;
+  if (!sim::formatFromName(to, &options.format)) {
+    throw py::value_error("unknown simulator format '" + to + "' (mjcf, sdf, urdf)");
+  }
+  sim::ExportResult result;
+  try {
+    KalotError readError = KALOT_SUCCESS;
+    const boost::shared_ptr<ZoltModel> model = ZoltModel::readFromXML(&readError, input, MechanismSimplifier::None);
+    if (!model) {
+      raiseConversionError(readError, "'" + input + "' is not a readable multibody XML file (" +
+                                          util::fromErrorToStr(readError) + ")");
+    }
+    result = sim::exportToFile(*model, output, options);
+  } catch (const std::bad_alloc&) {
+    throw;
+  } catch (const py::error_already_set&) {
+    throw;
+  } catch (const std::exception& e) {
+    raiseConversionError(KALOT_GENERIC_FAILURE, std::string("export failed: ") + e.what());
+  }
+  if (result.code != 0) raiseConversionError(result.code, result.error);
+  return result.report;
+}
+
 }  // namespace
 
 void defineConversionFunctions(py::module_& module) {
@@ -128,6 +157,21 @@ void defineConversionFunctions(py::module_& module) {
       "units gives the CAD data's mass and length units. Returns the report text (empty\n"
       "when no pair was welded). Raises ConversionError when the input cannot be read or\n"
       "the output cannot be written, ValueError for an unknown unit.");
+
+  module.def(
+      "export",
+      [](py::handle modelPath, py::handle outPath, const std::string& to) {
+        py::list lines;
+        for (const std::string& line : exportModel(modelPath, outPath, to)) lines.append(localText(line));
+        return lines;
+      },
+      py::arg("model_path"), py::arg("out_path"), py::arg("to") = "mjcf",
+      "export(model_path, out_path, to=\"mjcf\") -> list[str]\n\n"
+      "Writes a multibody XML file as a simulator model: to is \"mjcf\" (MuJoCo), \"sdf\"\n"
+      "(SDFormat 1.9) or \"urdf\". Everything is converted to SI units. Returns the\n"
+      "export report, one line per lossy or corrected step. Raises ConversionError when\n"
+      "the model cannot be read or the file cannot be written (nothing is left behind),\n"
+      "ValueError for an unknown format.");
 }
 
 }  // namespace kaloimport_py

@@ -1,7 +1,8 @@
 #pragma once
 
 // Module-level functions beyond the host package: a CAD XML file converted
-// into a multibody XML file, without the command line.
+// into a multibody XML file, and that into a simulator file, without the
+// command line.
 
 #include <pybind11/pybind11.h>
 
@@ -9,7 +10,7 @@ namespace kaloimport_py {
 
 namespace py = pybind11;
 
-/// Adds ConversionError and convert() to the module.
+/// Adds ConversionError, convert() and export() to the module.
 void defineConversionFunctions(py::module_& module);
 
 }  // namespace kaloimport_py

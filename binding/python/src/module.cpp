@@ -134,7 +134,7 @@ PYBIND11_MODULE(kaloimport, module) {
   module.doc() =
       "The host package kaloimport in Python: read, walk, change and write multibody\n"
       "models with the classes and methods a host script uses (ZoltModel, Subsystem,\n"
-      "Body, Frame, Joint, ...), plus convert() from a CAD XML file.";
+      "Body, Frame, Joint, ...), plus convert() from a CAD XML file and export() to simulator formats.";
   module.attr("__version__") = KALOIMPORT_VERSION;
   loadBinding();
   defineHostError(module);
@@ -147,7 +147,7 @@ PYBIND11_MODULE(kaloimport, module) {
       "_registry", [classes]() { return describe(classes); },
       "The package's classes and methods as the host lists them (for the stub generator and tests).");
   module.def(
-      "_stub_text", [classes]() { return stubText(classes, false); }, "The .pyi text of the module.");
+      "_stub_text", [classes]() { return stubText(classes); }, "The .pyi text of the module.");
   module.def(
       "_live_host_objects", []() { return qcos::Host::instance().liveInstanceCount(); },
       "Host objects not yet destroyed (for lifetime checks).");

@@ -133,7 +133,7 @@ std::string classDoc(const Class& cls) {
   return text;
 }
 
-std::string stubText(const std::vector<Class>& classes, bool withExport) {
+std::string stubText(const std::vector<Class>& classes) {
   std::string text =
       "# Type stubs of the kaloimport module, generated from the host package's registry\n"
       "# when the module is built. Do not edit.\n"
@@ -179,8 +179,7 @@ std::string stubText(const std::vector<Class>& classes, bool withExport) {
       "\n_Path = Union[str, os.PathLike[str]]\n"
       "\ndef convert(cad_xml_path: _Path, out_path: _Path, units: Tuple[str, str] = (\"kg\", \"m\")) -> str: "
       "...\n";
-  if (withExport)
-    text += "def export(model_path: _Path, out_path: _Path, to: str = \"mjcf\") -> List[str]: ...\n";
+  text += "def export(model_path: _Path, out_path: _Path, to: str = \"mjcf\") -> List[str]: ...\n";
   return text;
 }
 

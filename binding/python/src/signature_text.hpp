@@ -18,6 +18,6 @@ std::string methodDoc(const Class& cls, const Method& method);
 std::string classDoc(const Class& cls);
 
 /// The .pyi text for the package's classes and the module-level functions.
-std::string stubText(const std::vector<Class>& classes, bool withExport);
+std::string stubText(const std::vector<Class>& classes);
 
 }  // namespace kaloimport_py
