@@ -42,6 +42,14 @@ def print_model(top):
             print(f"  {path}/{joint.getName():<22} {joint.getType():<18} {' '.join(primitives)}")
 
 
+def copy_origin_and_cg(source, copy):
+    """Bodies and subsystems both have an origin and a centre-of-gravity frame."""
+    if source.getOriginFrame() is not None:
+        copy.setOriginFrame(source.getOriginFrame())
+    if source.getCGFrame() is not None:
+        copy.setCGFrame(source.getCGFrame())
+
+
 def with_mass(body, mass):
     """A copy of the body with another mass. The package has no mass setter;
     the copy shares the body's frames, so the joints stay connected to it. Its
@@ -52,10 +60,7 @@ def with_mass(body, mass):
     copy.setNodeID(body.getNodeID())
     for i in range(body.getLinkCount()):
         copy.addLink(body.getLinkAt(i))
-    if body.getOriginFrame() is not None:
-        copy.setOriginFrame(body.getOriginFrame())
-    if body.getCGFrame() is not None:
-        copy.setCGFrame(body.getCGFrame())
+    copy_origin_and_cg(body, copy)
     return copy
 
 
@@ -87,10 +92,7 @@ def replaced(subsystem, old, new):
         copy.addGround(subsystem.getGroundAt(i))
     for i in range(subsystem.getJointCount()):
         copy.addJoint(subsystem.getJointAt(i))
-    if subsystem.getOriginFrame() is not None:
-        copy.setOriginFrame(subsystem.getOriginFrame())
-    if subsystem.getCGFrame() is not None:
-        copy.setCGFrame(subsystem.getCGFrame())
+    copy_origin_and_cg(subsystem, copy)
     return copy
 
 

@@ -10,6 +10,7 @@
 #include <kalo_toolkit/zolt_model.hpp>
 
 #include "host_values.hpp"
+#include "python_errors.hpp"
 #include "reference_node_ids.hpp"
 
 namespace kaloimport_py {
@@ -20,12 +21,21 @@ using namespace kalo_toolkit;
 PyObject* g_conversionError = nullptr;
 
 [[noreturn]] void raiseConversionError(int code, const std::string& message) {
-  const py::str text = localText(message);
-  py::object instance = py::reinterpret_borrow<py::object>(g_conversionError)(text);
-  instance.attr("code") = code;
-  instance.attr("message") = text;
-  PyErr_SetObject(g_conversionError, instance.ptr());
-  throw py::error_already_set();
+  raiseError(g_conversionError, message, "code", py::int_(code));
+}
+
+/// Runs one toolkit operation; what it throws becomes a ConversionError.
+template <typename Operation>
+void guarded(const char* what, Operation operation) {
+  try {
+    operation();
+  } catch (const std::bad_alloc&) {
+    throw;
+  } catch (const py::error_already_set&) {
+    throw;
+  } catch (const std::exception& e) {
+    raiseConversionError(KALOT_GENERIC_FAILURE, std::string(what) + " failed: " + e.what());
+  }
 }
 
 /// A path argument (str or os.PathLike) in the local encoding the toolkit opens files with.
@@ -80,7 +90,7 @@ std::string convert(py::handle cadXmlPath, py::handle outPath, py::handle units)
 
   std::string report;
   int result = KALOT_SUCCESS;
-  try {
+  guarded("conversion", [&] {
     KalotError readError = KALOT_SUCCESS;
     const boost::shared_ptr<CadModel> top = CadModel::readContentFromXML(&readError, input);
     if (!top) {
@@ -93,13 +103,7 @@ std::string convert(py::handle cadXmlPath, py::handle outPath, py::handle units)
     const UnitsForConversion scope(mass, length);
     Cad2Zolt converter(top, "kaloimport", input, "", "", name);
     result = converter.writeToXML(report, output);
-  } catch (const std::bad_alloc&) {
-    throw;
-  } catch (const py::error_already_set&) {
-    throw;
-  } catch (const std::exception& e) {
-    raiseConversionError(KALOT_GENERIC_FAILURE, std::string("conversion failed: ") + e.what());
-  }
+  });
   if (result != KALOT_SUCCESS && result != KALOT_UNHANDLED_CONSTRAINT) {
     raiseConversionError(result, "cannot write '" + output + "' (" +
                                      util::fromErrorToStr(static_cast<KalotError>(result)) + ")");
@@ -115,21 +119,16 @@ std::vector<std::string> exportModel(py::handle modelPath, py::handle outPath, c
     throw py::value_error("unknown simulator format '" + to + "' (mjcf, sdf, urdf)");
   }
   sim::ExportResult result;
-  try {
+  guarded("export", [&] {
     KalotError readError = KALOT_SUCCESS;
-    const boost::shared_ptr<ZoltModel> model = ZoltModel::readFromXML(&readError, input, MechanismSimplifier::None);
+    const boost::shared_ptr<ZoltModel> model =
+        ZoltModel::readFromXML(&readError, input, MechanismSimplifier::None);
     if (!model) {
       raiseConversionError(readError, "'" + input + "' is not a readable multibody XML file (" +
                                           util::fromErrorToStr(readError) + ")");
     }
     result = sim::exportToFile(*model, output, options);
-  } catch (const std::bad_alloc&) {
-    throw;
-  } catch (const py::error_already_set&) {
-    throw;
-  } catch (const std::exception& e) {
-    raiseConversionError(KALOT_GENERIC_FAILURE, std::string("export failed: ") + e.what());
-  }
+  });
   if (result.code != 0) raiseConversionError(result.code, result.error);
   return result.report;
 }
@@ -137,13 +136,11 @@ std::vector<std::string> exportModel(py::handle modelPath, py::handle outPath, c
 }  // namespace
 
 void defineConversionFunctions(py::module_& module) {
-  g_conversionError = PyErr_NewExceptionWithDoc(
-      "kaloimport.ConversionError",
-      "A conversion that read or wrote no file: .code is the error code (3: the CAD XML file "
-      "cannot be read or the output cannot be written), .message its text.",
-      PyExc_RuntimeError, nullptr);
-  if (g_conversionError == nullptr) throw py::error_already_set();
-  module.attr("ConversionError") = py::handle(g_conversionError);
+  g_conversionError =
+      defineError(module, "ConversionError",
+                  "A conversion or export that wrote no file: .code is the error code (3: the "
+                  "input cannot be read, or convert() cannot write; 1: export() cannot write "
+                  "or represent the model), .message its text.");
 
   module.def(
       "convert",

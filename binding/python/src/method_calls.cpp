@@ -4,6 +4,7 @@
 
 #include "host_object.hpp"
 #include "host_values.hpp"
+#include "python_errors.hpp"
 
 namespace kaloimport_py {
 namespace {
@@ -26,15 +27,6 @@ std::string shortRepr(py::handle value) {
     return Py_TYPE(value.ptr())->tp_name;
   }
   return text.size() > 60 ? text.substr(0, 57) + "..." : text;
-}
-
-[[noreturn]] void raiseHostError(const qcos::Error& error) {
-  const py::str message = localText(error.what());
-  py::object instance = py::reinterpret_borrow<py::object>(g_hostError)(message);
-  instance.attr("identifier") = localText(error.identifier());
-  instance.attr("message") = message;
-  PyErr_SetObject(g_hostError, instance.ptr());
-  throw py::error_already_set();
 }
 
 /// The host values for the arguments from position `first` on, converted to the
@@ -72,7 +64,7 @@ qcos::CallResult runOnHost(const Method& method, const std::vector<qcos::Value>&
   try {
     return qcos::Host::instance().call(method.className, method.name, values);
   } catch (const qcos::Error& error) {
-    raiseHostError(error);
+    raiseError(g_hostError, error.what(), "identifier", localText(error.identifier()));
   }
 }
 
@@ -83,13 +75,10 @@ void refuseKeywords(const Method& method, const py::kwargs& kwargs) {
 }  // namespace
 
 void defineHostError(py::module_& module) {
-  g_hostError = PyErr_NewExceptionWithDoc(
-      "kaloimport.HostError",
-      "A call the host or the binding refused: .identifier is the host's error identifier "
-      "(for example \"kaloimport:invalidArgument\"), .message its text.",
-      PyExc_RuntimeError, nullptr);
-  if (g_hostError == nullptr) throw py::error_already_set();
-  module.attr("HostError") = py::handle(g_hostError);
+  g_hostError =
+      defineError(module, "HostError",
+                  "A call the host or the binding refused: .identifier is the host's error identifier "
+                  "(for example \"kaloimport:invalidArgument\"), .message its text.");
 }
 
 py::object callMethod(const Method& method, const py::args& args, const py::kwargs& kwargs) {
