@@ -121,7 +121,9 @@ def main(argv):
     mass = args.mass if args.mass is not None else 2 * body.getMass()
     changed = with_mass(body, mass)
     new_top = replaced(top, body, changed)
+    # The model's creation notes have no getters; the new model says where it came from.
     edited = ki.ZoltModel("kaloimport robot_arm.py", args.model, "", "", top.getName(), new_top)
+    edited.setNodeID(model.getNodeID())
     out = args.out or args.model
     error = edited.writeToXML(out)
     if error:

@@ -97,8 +97,8 @@ py::object callMethod(const Method& method, const py::args& args, const py::kwar
 }
 
 void construct(const Method& method, const py::args& args, const py::kwargs& kwargs) {
-  if (args.size() == 0 || !py::isinstance<HostObject>(args[0])) {
-    throw py::type_error(where(method) + ": __init__ needs an object of the class");
+  if (args.size() == 0 || !py::isinstance(args[0], classFor(method.className))) {
+    throw py::type_error(where(method) + ": __init__ needs an object of " + method.className);
   }
   refuseKeywords(method, kwargs);
   const qcos::CallResult result = runOnHost(method, hostArguments(method, args, 1));

@@ -55,18 +55,21 @@ py::object staticMethod(py::handle cls, const std::shared_ptr<const Method>& met
   return py::staticmethod(function);
 }
 
+// Constructors are named after their class: a function pybind11 knows as
+// "__init__" would be run as one of its own, which placement-constructs.
 py::object constructor(py::handle cls, const std::shared_ptr<const Method>& method, const std::string& doc) {
   return py::cpp_function(
       [method](const py::args& args, const py::kwargs& kwargs) { construct(*method, args, kwargs); },
-      py::name("__init__"), py::is_method(cls), py::doc(doc.c_str()));
+      py::name(method->name.c_str()), py::is_method(cls), py::doc(doc.c_str()));
 }
 
-py::object noConstructor(py::handle cls, const std::string& fullName) {
+py::object noConstructor(py::handle cls, const Class& info) {
+  const std::string fullName = info.fullName;
   return py::cpp_function(
       [fullName](const py::args&, const py::kwargs&) {
         throw py::type_error(fullName + " has no constructor: its objects come from methods of the package");
       },
-      py::name("__init__"), py::is_method(cls));
+      py::name(info.shortName.c_str()), py::is_method(cls));
 }
 
 /// One Python class per host class: docstring from the class description,
@@ -99,7 +102,7 @@ void defineClasses(py::module_& module, py::handle root, const std::vector<Class
           break;
       }
     }
-    if (!constructs) type.attr("__init__") = noConstructor(type, cls.fullName);
+    if (!constructs) type.attr("__init__") = noConstructor(type, cls);
     registerClass(cls.fullName, type);
     module.attr(cls.shortName.c_str()) = type;
   }

@@ -125,10 +125,14 @@ def test_index_like_numbers_are_taken():
     assert ki.Body("B", np.float32(2.5), "kg", np.eye(3), "kg*m^2", 1, "m^3", 1, "m^2", "").getMass() == 2.5
 
 
-def test_constructing_again_keeps_the_object(frame):
-    # As for any pybind11 class, a second __init__ is ignored.
+def test_constructing_again_makes_a_new_object(frame):
+    held = ki.FrameRef(frame)
     frame.__init__("G", 1, "mm")
-    assert frame.getName() == "F"
+    assert (frame.getName(), frame.getID()) == ("G", 1)
+    assert held.getFrame() != frame and held.getFrame().getName() == "F"
+    for other in (object(), ki.ZoltBase("Z")):
+        with pytest.raises(TypeError, match="__init__ needs an object of kaloimport.Frame"):
+            ki.Frame.__init__(other, "G", 0, "m")
     with pytest.raises(TypeError):
         ki.Frame.__init__(object(), "G", 0, "m")
 
