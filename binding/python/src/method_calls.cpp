@@ -5,6 +5,7 @@
 #include "host_object.hpp"
 #include "host_values.hpp"
 #include "python_errors.hpp"
+#include "signature_text.hpp"
 
 namespace kaloimport_py {
 namespace {
@@ -12,12 +13,6 @@ namespace {
 PyObject* g_hostError = nullptr;
 
 std::string where(const Method& method) { return method.className + "." + method.name; }
-
-std::string kindList(const std::vector<std::string>& kinds) {
-  std::string text = "(";
-  for (size_t i = 0; i < kinds.size(); ++i) text += (i ? ", " : "") + kinds[i];
-  return text + ")";
-}
 
 std::string shortRepr(py::handle value) {
   std::string text;

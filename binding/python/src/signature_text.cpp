@@ -62,12 +62,6 @@ std::string resultType(const std::vector<std::string>& results) {
   return text + "]";
 }
 
-std::string kindList(const std::vector<std::string>& kinds) {
-  std::string text = "(";
-  for (size_t i = 0; i < kinds.size(); ++i) text += (i ? ", " : "") + kinds[i];
-  return text + ")";
-}
-
 /// Whether a form, called from Python, takes the object before the dot.
 bool takesSelf(const Method& method, const Form& form) {
   return method.role == Role::Instance && !form.arguments.empty() && form.arguments[0] == form.owner;
@@ -99,6 +93,12 @@ bool isIdentifier(const std::string& name) {
 }
 
 }  // namespace
+
+std::string kindList(const std::vector<std::string>& kinds) {
+  std::string text = "(";
+  for (size_t i = 0; i < kinds.size(); ++i) text += (i ? ", " : "") + kinds[i];
+  return text + ")";
+}
 
 std::string pythonSignature(const Class& cls, const Method& method, const Form& form) {
   if (method.role == Role::Constructor) return cls.shortName + "(" + parameters(form.arguments, 0) + ")";

@@ -10,6 +10,9 @@
 
 namespace kaloimport_py {
 
+/// "(char vector, int32 scalar)": kinds as the docstrings and error texts list them.
+std::string kindList(const std::vector<std::string>& kinds);
+
 /// "getLinkAt(self, number: int) -> Optional[Frame]" for one form; a
 /// constructor's form reads "Body(text: str, ...)".
 std::string pythonSignature(const Class& cls, const Method& method, const Form& form);
