@@ -50,6 +50,8 @@ KALO_TOOLKIT_API kalot_vis_mat_prop* readMaterialProp(const xercesc::DOMElement*
 /// Converts an XML library string to a UTF-8 byte string (null gives empty text;
 /// an unpaired surrogate becomes U+FFFD).
 KALO_TOOLKIT_API std::string toBytes(const XMLCh* text);
+/// Appends `length` characters of the XML library converted as by toBytes.
+KALO_TOOLKIT_API void appendBytes(std::string& out, const XMLCh* text, size_t length);
 /// Converts a UTF-8 byte string to the XML library's characters; malformed
 /// bytes become U+FFFD.
 KALO_TOOLKIT_API std::basic_string<XMLCh> toXMLString(const std::string& text);
