@@ -5,6 +5,7 @@
 #include <kalo_toolkit/enum_text.hpp>
 #include <kalo_toolkit/frame.hpp>
 #include <kalo_toolkit/number_text.hpp>
+#include <kalo_toolkit/xml_helpers.hpp>
 #include <kalo_toolkit/zolt_read_helper.hpp>
 
 #include "multibody_xml_elements.hpp"
@@ -43,18 +44,6 @@ std::unique_ptr<kalot_vis_mat_prop> readMaterial(const E& body) {
 
 }  // namespace
 
-void writeMaterial(const kalot_vis_mat_prop& prop, util::XmlSink& sink) {
-  sink.startElement("MaterialProp");
-  sink.numbersElement("color", prop.color, 3);
-  sink.numberElement("ambient", prop.ambient);
-  sink.numberElement("diffuse", prop.diffuse);
-  sink.numberElement("specular", prop.specular);
-  sink.numberElement("shininess", prop.shininess);
-  sink.numberElement("transparency", prop.transparency);
-  sink.numberElement("emission", prop.emission);
-  sink.endElement();
-}
-
 void writeBody(const Body& b, util::XmlSink& sink) {
   sink.startElement("Body");
   sink.quotedElement("name", b.getName());
@@ -77,7 +66,7 @@ void writeBody(const Body& b, util::XmlSink& sink) {
   if (b.getLinkCount() == 0) sink.text("");  // an empty list stays present
   sink.endElement();
   sink.quotedElement("geometryFileName", b.getFileName());
-  if (const kalot_vis_mat_prop* mat = b.getColor()) writeMaterial(*mat, sink);
+  if (const kalot_vis_mat_prop* mat = b.getColor()) util::writeMaterialProp(sink, *mat);
   sink.endElement();
 }
 
