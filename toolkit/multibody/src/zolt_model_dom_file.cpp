@@ -25,10 +25,14 @@ struct DocumentReleaser {
 }  // namespace
 
 boost::shared_ptr<ZoltModel> readThroughDom(const std::string& path, std::string& failure) {
-  util::SecureDomParser parser;
-  const DOMDocument* doc = parser.parseFile(path, failure);
-  if (doc == nullptr) return boost::shared_ptr<ZoltModel>();
-  return readDocument(mbxml::DomElement(doc->getDocumentElement()), failure);
+  return guardedRead(
+      [&] {
+        util::SecureDomParser parser;
+        const DOMDocument* doc = parser.parseFile(path, failure);
+        if (doc == nullptr) return boost::shared_ptr<ZoltModel>();
+        return readDocument(mbxml::DomElement(doc->getDocumentElement()), failure);
+      },
+      failure);
 }
 
 int writeThroughDom(const ZoltModel& model, const std::string& path) {

@@ -1,3 +1,4 @@
+#include <functional>
 #include <string>
 
 #include <xercesc/dom/DOM.hpp>
@@ -47,10 +48,32 @@ boost::shared_ptr<ZoltModel> readDocument(const E& root, std::string& failure) {
 template boost::shared_ptr<ZoltModel> readDocument(const mbxml::DomElement&, std::string&);
 template boost::shared_ptr<ZoltModel> readDocument(const util::CompactElement&, std::string&);
 
+boost::shared_ptr<ZoltModel> guardedRead(const std::function<boost::shared_ptr<ZoltModel>()>& read,
+                                         std::string& failure) {
+  try {
+    return read();
+  } catch (const std::exception& e) {
+    failure = e.what();
+  } catch (const std::string& text) {
+    failure = text;
+  } catch (const XMLException& e) {
+    failure = util::toBytes(e.getMessage());
+  } catch (const DOMException& e) {
+    failure = util::toBytes(e.getMessage());
+  } catch (...) {
+    failure = "Unspecified XML exception";
+  }
+  return boost::shared_ptr<ZoltModel>();
+}
+
 boost::shared_ptr<ZoltModel> readStreaming(const std::string& path, std::string& failure) {
-  util::CompactDocument doc;
-  if (!doc.parseFile(path, failure)) return boost::shared_ptr<ZoltModel>();
-  return readDocument(util::CompactElement(&doc, 0), failure);
+  return guardedRead(
+      [&] {
+        util::CompactDocument doc;
+        if (!doc.parseFile(path, failure)) return boost::shared_ptr<ZoltModel>();
+        return readDocument(util::CompactElement(&doc, 0), failure);
+      },
+      failure);
 }
 
 }  // namespace detail
@@ -75,24 +98,7 @@ boost::shared_ptr<ZoltModel> ZoltModel::readFromXML(KalotError* error, const std
   std::string failure;  // kept for debugging; only the code leaves this function
   try {
     util::XercesSession session;
-    try {
-      model = detail::readStreaming(path, failure);
-    } catch (const std::exception& e) {
-      failure = e.what();
-      model.reset();
-    } catch (const std::string& text) {
-      failure = text;
-      model.reset();
-    } catch (const XMLException& e) {
-      failure = util::toBytes(e.getMessage());
-      model.reset();
-    } catch (const DOMException& e) {
-      failure = util::toBytes(e.getMessage());
-      model.reset();
-    } catch (...) {
-      failure = "Unspecified XML exception";
-      model.reset();
-    }
+    model = detail::readStreaming(path, failure);
   } catch (...) {
     model.reset();
   }

@@ -5,6 +5,7 @@
 // element-level entry points, and the library's serializer - give the same
 // model and bytes and are kept to check that they do (tests, fuzzing).
 
+#include <functional>
 #include <string>
 
 #include <boost/shared_ptr.hpp>
@@ -20,7 +21,11 @@ namespace detail {
 template <typename E>
 boost::shared_ptr<ZoltModel> readDocument(const E& root, std::string& failure);
 
-/// The parse of readDocument; both run inside an initialised XML library.
+/// Runs `read`, turning any exception into its failure text.
+boost::shared_ptr<ZoltModel> guardedRead(const std::function<boost::shared_ptr<ZoltModel>()>& read,
+                                         std::string& failure);
+
+/// The parse of readDocument; both run inside an initialised XML library and throw nothing.
 boost::shared_ptr<ZoltModel> readStreaming(const std::string& path, std::string& failure);
 boost::shared_ptr<ZoltModel> readThroughDom(const std::string& path, std::string& failure);
 
