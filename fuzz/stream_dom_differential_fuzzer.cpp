@@ -45,6 +45,9 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
   streamOutput = folder + "/stream.xml";
   domOutput = folder + "/dom.xml";
   std::atexit(removeFolder);
+  // One session for the whole run: the library is not started and stopped for every input.
+  static auto* session = new kalo_toolkit::util::XercesSession;
+  (void)session;
   return 0;
 }
 
