@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <stdexcept>
@@ -166,7 +167,7 @@ class FileSink : public XmlSink {
 int createBeside(const std::string& path, std::string& created) {
   const size_t slash = path.rfind('/');
   const std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-  static unsigned long counter = 0;
+  static std::atomic<unsigned long> counter{0};
   const auto stamp = static_cast<unsigned long>(std::chrono::steady_clock::now().time_since_epoch().count());
   for (int attempt = 0; attempt < 100; ++attempt) {
     created = dir + ".kalo-" + std::to_string(getpid()) + "-" + std::to_string(stamp % 1000000007) + "-" +
