@@ -19,7 +19,11 @@ using namespace kalo_test;
 
 namespace {
 
-std::string scratch(const std::string& name) { return ::testing::TempDir() + "/paths_" + name; }
+// Per test, since ctest runs the tests of this file side by side.
+std::string scratch(const std::string& name) {
+  return ::testing::TempDir() + "/paths_" + ::testing::UnitTest::GetInstance()->current_test_info()->name() +
+         "_" + name;
+}
 
 std::vector<std::string> filesIn(const std::string& dir) {
   std::vector<std::string> files;
@@ -62,7 +66,8 @@ bool expectSamePaths(const std::string& path) {
 TEST(StreamDomPathsTest, EveryTestFileGivesTheSameResultBothWays) {
   int read = 0;
   for (const char* dir : {"/multibody", "/inspect", "/reference/multibody"}) {
-    for (const std::string& path : filesIn(std::string(KALO_TEST_DATA_DIR) + dir)) read += expectSamePaths(path);
+    for (const std::string& path : filesIn(std::string(KALO_TEST_DATA_DIR) + dir))
+      read += expectSamePaths(path);
   }
   EXPECT_GE(read, 20);
 }
