@@ -55,7 +55,15 @@ CadModel::~CadModel() {
 
 void CadModel::addCadModelRef(const boost::shared_ptr<CadModelRef>& ref) {
   // Names are counted once per reference, so building a large flat assembly
-  // stays linear; references appended to the list directly are folded in here.
+  // stays linear. A rename anywhere since the last call (or a shortened list)
+  // makes the counts be taken again from the current names.
+  const uint64_t renames = CadBase::s_getRenameCount();
+  if (renames != renamesSeen || namesCounted > cadmodels.size()) {
+    nameCounts.clear();
+    namesCounted = 0;
+    renamesSeen = renames;
+  }
+  // References appended to the list directly are folded in here too.
   for (; namesCounted < cadmodels.size(); ++namesCounted) {
     if (cadmodels[namesCounted]) ++nameCounts[cadmodels[namesCounted]->name];
   }

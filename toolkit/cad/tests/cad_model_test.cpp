@@ -46,6 +46,27 @@ TEST(CadModelRefTest, DisplayNamesCountEarlierReferencesOfTheSameName) {
   EXPECT_EQ(upper->getDisplayName(), "Bolt");
 }
 
+TEST(CadModelRefTest, RenamedReferencesCountUnderTheirCurrentName) {
+  auto parent = makeModel("Top");
+  auto part = makeModel("Part");
+  auto a = makeRef("a", part);
+  parent->addCadModelRef(a);
+  parent->addCadModelRef(makeRef("x", part));
+  a->setName("b");
+  auto again = makeRef("a", part);
+  parent->addCadModelRef(again);
+  EXPECT_EQ(again->getDisplayName(), "a");
+  auto b = makeRef("b", part);
+  parent->addCadModelRef(b);
+  EXPECT_EQ(b->getDisplayName(), "b-1");
+  // A rename elsewhere, then one in this model between two additions.
+  makeRef("other", part)->setName("a");
+  again->setName("x");
+  auto x = makeRef("x", part);
+  parent->addCadModelRef(x);
+  EXPECT_EQ(x->getDisplayName(), "x-2");
+}
+
 TEST(CadModelRefTest, InstanceIndexFollowsTheLastAddition) {
   auto part = makeModel("Part");
   auto ref = makeRef("bolt", part);

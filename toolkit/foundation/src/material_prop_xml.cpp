@@ -5,30 +5,28 @@
 #include <kalo_toolkit/number_text.hpp>
 #include <kalo_toolkit/read_helper.hpp>
 #include <kalo_toolkit/xml_helpers.hpp>
+#include <kalo_toolkit/xml_sink.hpp>
 
 XERCES_CPP_NAMESPACE_USE
 
 namespace kalo_toolkit::util {
 
+void writeMaterialProp(XmlSink& sink, const kalot_vis_mat_prop& prop) {
+  sink.startElement("MaterialProp");
+  sink.numbersElement("color", prop.color, 3);
+  sink.numberElement("ambient", prop.ambient);
+  sink.numberElement("diffuse", prop.diffuse);
+  sink.numberElement("specular", prop.specular);
+  sink.numberElement("shininess", prop.shininess);
+  sink.numberElement("transparency", prop.transparency);
+  sink.numberElement("emission", prop.emission);
+  sink.endElement();
+}
+
 DOMElement* writeMaterialProp(DOMDocument* doc, const kalot_vis_mat_prop& prop) {
-  DOMElement* element = doc->createElement(toXMLString("MaterialProp").c_str());
-  std::string text;
-  auto add = [&](const char* name) { element->appendChild(createTextElement(doc, name, text)); };
-  to_string(text, prop.color, 3);
-  add("color");
-  to_string(text, prop.ambient);
-  add("ambient");
-  to_string(text, prop.diffuse);
-  add("diffuse");
-  to_string(text, prop.specular);
-  add("specular");
-  to_string(text, prop.shininess);
-  add("shininess");
-  to_string(text, prop.transparency);
-  add("transparency");
-  to_string(text, prop.emission);
-  add("emission");
-  return element;
+  DomSink sink(doc, nullptr);
+  writeMaterialProp(sink, prop);
+  return sink.first();
 }
 
 kalot_vis_mat_prop* readMaterialProp(const DOMElement* parent, ReadHelper& /*helper*/) {

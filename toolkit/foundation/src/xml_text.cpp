@@ -98,14 +98,13 @@ std::basic_string<XMLCh> toXMLString(const std::string& text) {
   return out;
 }
 
-std::string toBytes(const XMLCh* text) {
-  std::string out;
-  if (text == nullptr) return out;
-  for (const XMLCh* p = text; *p != 0; ++p) {
+void appendBytes(std::string& out, const XMLCh* text, size_t length) {
+  const XMLCh* end = text + length;
+  for (const XMLCh* p = text; p < end; ++p) {
     const uint32_t u = *p;
     if (u < 0x80) {
       out += static_cast<char>(u);
-    } else if (u >= 0xD800 && u <= 0xDBFF && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
+    } else if (u >= 0xD800 && u <= 0xDBFF && p + 1 < end && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
       appendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (static_cast<uint32_t>(p[1]) - 0xDC00));
       ++p;
     } else if (u >= 0xD800 && u <= 0xDFFF) {
@@ -114,6 +113,12 @@ std::string toBytes(const XMLCh* text) {
       appendUtf8(out, u);
     }
   }
+}
+
+std::string toBytes(const XMLCh* text) {
+  std::string out;
+  if (text == nullptr) return out;
+  appendBytes(out, text, std::char_traits<XMLCh>::length(text));
   return out;
 }
 

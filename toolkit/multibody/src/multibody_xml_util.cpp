@@ -1,6 +1,5 @@
 #include "multibody_xml_util.hpp"
 
-#include <kalo_toolkit/number_text.hpp>
 #include <kalo_toolkit/xml_helpers.hpp>
 
 XERCES_CPP_NAMESPACE_USE
@@ -43,12 +42,6 @@ const DOMElement* firstChild(const DOMElement* parent, const char* name) {
   return nullptr;
 }
 
-const DOMElement* requireChild(const DOMElement* parent, const char* name, const std::string& failureText) {
-  const DOMElement* child = firstChild(parent, name);
-  if (child == nullptr) throw ReadError(failureText);
-  return child;
-}
-
 std::string elementText(const DOMElement* element) {
   const DOMNode* first = element->getFirstChild();
   if (first == nullptr) return std::string();
@@ -74,41 +67,9 @@ std::string elementText(const DOMElement* element) {
   return util::unquote(util::toBytes(text.c_str()));
 }
 
-std::string childText(const DOMElement* parent, const char* name) {
-  const DOMElement* child = firstChild(parent, name);
-  return child == nullptr ? std::string() : elementText(child);
-}
-
 std::string attributeText(const DOMElement* element, const char* name) {
   const DOMAttr* attr = element->getAttributeNode(widen(name).c_str());
   return attr == nullptr ? std::string() : util::toBytes(attr->getValue());
-}
-
-DOMElement* Writer::element(const char* name) const { return doc->createElement(widen(name).c_str()); }
-
-void Writer::text(DOMElement* parent, const char* name, const std::string& value) const {
-  parent->appendChild(util::createTextElement(doc, name, value));
-}
-
-void Writer::quoted(DOMElement* parent, const char* name, const std::string& value) const {
-  text(parent, name, util::quote(value));
-}
-
-void Writer::number(DOMElement* parent, const char* name, double value) const {
-  std::string out;
-  if (!util::to_string(out, value)) throw std::runtime_error(std::string("Cannot write number of ") + name);
-  text(parent, name, out);
-}
-
-void Writer::numbers(DOMElement* parent, const char* name, const double* values, size_t n) const {
-  std::string out;
-  if (!util::to_string(out, values, n))
-    throw std::runtime_error(std::string("Cannot write numbers of ") + name);
-  text(parent, name, out);
-}
-
-void Writer::closeList(DOMElement* list) const {
-  if (list->getFirstChild() == nullptr) list->appendChild(doc->createTextNode(widen("").c_str()));
 }
 
 std::string integerText(long long value) { return std::to_string(value); }

@@ -10,6 +10,8 @@
 
 #include <xercesc/dom/DOM.hpp>
 
+#include <kalo_toolkit/xml_helpers.hpp>
+
 namespace kalo_toolkit::mbxml {
 
 /// The failure of a reader; its text is one of the fixed failure texts.
@@ -23,10 +25,6 @@ bool hasName(const xercesc::DOMElement* element, const char* name);
 
 /// First direct child element with the name, or null.
 const xercesc::DOMElement* firstChild(const xercesc::DOMElement* parent, const char* name);
-
-/// Like firstChild; a missing element ends the read with `failureText`.
-const xercesc::DOMElement* requireChild(const xercesc::DOMElement* parent, const char* name,
-                                        const std::string& failureText);
 
 /// Calls f(child) for every direct child element with the name, in document order.
 template <typename F>
@@ -42,29 +40,45 @@ void forEachChild(const xercesc::DOMElement* parent, const char* name, F&& f) {
 /// Text of the first child of the element (the node's own value, or the text below it), unquoted.
 std::string elementText(const xercesc::DOMElement* element);
 
-/// elementText of the first direct child with the name; empty when there is none.
-std::string childText(const xercesc::DOMElement* parent, const char* name);
-
 /// Value of an attribute as bytes; empty when missing.
 std::string attributeText(const xercesc::DOMElement* element, const char* name);
 
-/// Element builder bound to one document.
-class Writer {
+/// A read-only handle of one DOM element (or none), with the interface of
+/// util::CompactElement, so that the element readers serve both documents.
+class DomElement {
  public:
-  explicit Writer(xercesc::DOMDocument* doc) : doc(doc) {}
+  DomElement() = default;
+  explicit DomElement(const xercesc::DOMElement* element) : element(element) {}
 
-  xercesc::DOMElement* element(const char* name) const;
-  /// Appends <name>value</name>.
-  void text(xercesc::DOMElement* parent, const char* name, const std::string& value) const;
-  /// Appends <name>"value"</name>.
-  void quoted(xercesc::DOMElement* parent, const char* name, const std::string& value) const;
-  void number(xercesc::DOMElement* parent, const char* name, double value) const;
-  void numbers(xercesc::DOMElement* parent, const char* name, const double* values, size_t n) const;
-  /// A list element stays present when empty: it then gets an empty text node.
-  void closeList(xercesc::DOMElement* list) const;
+  explicit operator bool() const { return element != nullptr; }
+  DomElement child(const char* name) const { return DomElement(firstChild(element, name)); }
+  /// First element with the name anywhere below, in document order.
+  DomElement descendant(const char* name) const { return DomElement(util::findFirstElement(element, name)); }
+  template <typename F>
+  void forEachChild(const char* name, F&& f) const {
+    mbxml::forEachChild(element, name, [&](const xercesc::DOMElement* c) { f(DomElement(c)); });
+  }
+  std::string text() const { return elementText(element); }
+  std::string attribute(const char* name) const { return attributeText(element, name); }
 
-  xercesc::DOMDocument* const doc;
+ private:
+  const xercesc::DOMElement* element = nullptr;
 };
+
+/// text() of the first direct child with the name; empty when there is none.
+template <typename E>
+std::string childText(const E& parent, const char* name) {
+  const E child = parent.child(name);
+  return child ? child.text() : std::string();
+}
+
+/// The first direct child with the name; a missing one ends the read with `failureText`.
+template <typename E>
+E requireChild(const E& parent, const char* name, const std::string& failureText) {
+  const E child = parent.child(name);
+  if (!child) throw ReadError(failureText);
+  return child;
+}
 
 /// Writes the int as decimal text, widened so that id + 1 cannot overflow.
 std::string integerText(long long value);

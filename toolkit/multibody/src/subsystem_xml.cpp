@@ -9,11 +9,13 @@
 #include <kalo_toolkit/subsystem_ref.hpp>
 #include <kalo_toolkit/zolt_read_helper.hpp>
 
-#include "multibody_xml_util.hpp"
+#include "multibody_xml_elements.hpp"
 
 XERCES_CPP_NAMESPACE_USE
 
 namespace kalo_toolkit {
+
+namespace mbxml {
 
 namespace {
 
@@ -22,7 +24,7 @@ class DepthGuard {
  public:
   explicit DepthGuard(ZoltReadHelper& context) : context(context) {
     if (context.subsystemDepth > ZoltReadHelper::kMaxSubsystemDepth) {
-      throw mbxml::ReadError("Subsystems are nested too deeply.");
+      throw ReadError("Subsystems are nested too deeply.");
     }
     ++context.subsystemDepth;
   }
@@ -59,72 +61,70 @@ const T& checked(const boost::shared_ptr<T>& p, const char* what) {
 
 }  // namespace
 
-DOMElement* Subsystem::writeToXMLElement(DOMDocument* doc) const {
-  const mbxml::Writer w(doc);
-  DOMElement* e = w.element("Subsystem");
-  w.quoted(e, "name", getName());
-  w.quoted(e, "nodeID", getNodeID());
-  w.quoted(e, "status", "");
-  writeIntoXMLElement(e, doc);
-  return e;
+void writeSubsystem(const Subsystem& subsystem, util::XmlSink& sink) {
+  sink.startElement("Subsystem");
+  sink.quotedElement("name", subsystem.getName());
+  sink.quotedElement("nodeID", subsystem.getNodeID());
+  sink.quotedElement("status", "");
+  writeSubsystemContent(subsystem, sink);
+  sink.endElement();
 }
 
-void Subsystem::writeIntoXMLElement(DOMElement* element, DOMDocument* doc) const {
+void writeSubsystemContent(const Subsystem& s, util::XmlSink& sink) {
   const WriteDepthGuard depth;
-  const mbxml::Writer w(doc);
-
-  DOMElement* bodies = w.element("bodies");
-  for (const auto& ref : bodyRefs) {
+  // Each list element stays present when empty: it then holds an empty text.
+  sink.startElement("bodies");
+  for (size_t i = 0; i < s.getBodyRefCount(); ++i) {
     // The reference's own name and placement are not part of the file.
-    bodies->appendChild(checked(checked(ref, "body reference").getBody(), "body").writeToXMLElement(doc));
+    writeBody(checked(checked(s.getBodyRefAt(i), "body reference").getBody(), "body"), sink);
   }
-  w.closeList(bodies);
-  element->appendChild(bodies);
+  if (s.getBodyRefCount() == 0) sink.text("");
+  sink.endElement();
 
-  DOMElement* jointList = w.element("joints");
-  for (const auto& joint : joints) jointList->appendChild(checked(joint, "joint").writeToXMLElement(doc));
-  w.closeList(jointList);
-  element->appendChild(jointList);
+  sink.startElement("joints");
+  for (size_t i = 0; i < s.getJointCount(); ++i) writeJoint(checked(s.getJointAt(i), "joint"), sink);
+  if (s.getJointCount() == 0) sink.text("");
+  sink.endElement();
 
-  DOMElement* groundList = w.element("grounds");
-  for (const auto& ground : grounds)
-    groundList->appendChild(checked(ground, "ground").writeToXMLElement(doc));
-  w.closeList(groundList);
-  element->appendChild(groundList);
+  sink.startElement("grounds");
+  for (size_t i = 0; i < s.getGroundCount(); ++i) writeGround(checked(s.getGroundAt(i), "ground"), sink);
+  if (s.getGroundCount() == 0) sink.text("");
+  sink.endElement();
 
-  DOMElement* children = w.element("subsystems");
-  for (const auto& ref : subsystemRefs) {
-    children->appendChild(
-        checked(checked(ref, "subsystem reference").getSubsystem(), "subsystem").writeToXMLElement(doc));
+  sink.startElement("subsystems");
+  for (size_t i = 0; i < s.getSubsystemRefCount(); ++i) {
+    writeSubsystem(
+        checked(checked(s.getSubsystemRefAt(i), "subsystem reference").getSubsystem(), "subsystem"), sink);
   }
-  w.closeList(children);
-  element->appendChild(children);
+  if (s.getSubsystemRefCount() == 0) sink.text("");
+  sink.endElement();
 
-  DOMElement* portList = w.element("connectionPorts");
-  w.closeList(portList);
-  element->appendChild(portList);
+  sink.startElement("connectionPorts");
+  sink.text("");
+  sink.endElement();
 
-  w.text(element, "id", "0");
+  sink.textElement("id", "0");
 }
 
-boost::shared_ptr<Subsystem> Subsystem::readFromXMLElement(const DOMElement* element, ReadHelper& helper) {
+template <typename E>
+boost::shared_ptr<Subsystem> readSubsystem(const E& element, ReadHelper& helper) {
   auto& context = dynamic_cast<ZoltReadHelper&>(helper);
   const DepthGuard depth(context);
 
-  boost::shared_ptr<Subsystem> subsystem(new Subsystem(mbxml::childText(element, "name")));
-  subsystem->setNodeID(mbxml::childText(element, "nodeID"));
+  boost::shared_ptr<Subsystem> subsystem(new Subsystem(childText(element, "name")));
+  subsystem->setNodeID(childText(element, "nodeID"));
 
-  mbxml::forEachChild(mbxml::firstChild(element, "bodies"), "Body", [&](const DOMElement* b) {
-    boost::shared_ptr<Body> body = Body::readFromXMLElement(b, helper);
+  element.child("bodies").forEachChild("Body", [&](const E& b) {
+    boost::shared_ptr<Body> body = readBody(b, helper);
     body->setParent(subsystem);
     subsystem->addBodyRef(boost::shared_ptr<BodyRef>(new BodyRef(body->getName(), body)));
   });
 
   // Joints are grouped by kind: all simple joints first, then the connectors.
-  const DOMElement* jointList = mbxml::firstChild(element, "joints");
+  const E jointList = element.child("joints");
   auto readJoints = [&](const char* kind, KalotJointType type) {
-    mbxml::forEachChild(jointList, kind, [&](const DOMElement* j) {
-      boost::shared_ptr<Joint> joint = Joint::readFromXMLElement(j, helper);
+    jointList.forEachChild(kind, [&](const E& j) {
+      boost::shared_ptr<Joint> joint = readJoint(j, helper);
       joint->setType(type);
       joint->setParent(subsystem);
       subsystem->addJoint(joint);
@@ -140,18 +140,34 @@ boost::shared_ptr<Subsystem> Subsystem::readFromXMLElement(const DOMElement* ele
     if (!kind.empty()) readJoints(kind.c_str(), type);
   }
 
-  mbxml::forEachChild(mbxml::firstChild(element, "grounds"), "Ground", [&](const DOMElement* g) {
-    boost::shared_ptr<Ground> ground = Ground::readFromXMLElement(g, helper);
+  element.child("grounds").forEachChild("Ground", [&](const E& g) {
+    boost::shared_ptr<Ground> ground = readGround(g, helper);
     ground->setParent(subsystem);
     subsystem->addGround(ground);
   });
 
-  mbxml::forEachChild(mbxml::firstChild(element, "subsystems"), "Subsystem", [&](const DOMElement* s) {
-    boost::shared_ptr<Subsystem> child = Subsystem::readFromXMLElement(s, helper);
+  element.child("subsystems").forEachChild("Subsystem", [&](const E& s) {
+    boost::shared_ptr<Subsystem> child = readSubsystem(s, helper);
     child->setParent(subsystem);
     subsystem->addSubsystemRef(boost::shared_ptr<SubsystemRef>(new SubsystemRef(child->getName(), child)));
   });
   return subsystem;
+}
+KALO_MBXML_INSTANTIATE(readSubsystem, Subsystem);
+
+}  // namespace mbxml
+
+DOMElement* Subsystem::writeToXMLElement(DOMDocument* doc) const {
+  return mbxml::writeDomElement(doc, *this, mbxml::writeSubsystem);
+}
+
+void Subsystem::writeIntoXMLElement(DOMElement* element, DOMDocument* doc) const {
+  util::DomSink sink(doc, element);
+  mbxml::writeSubsystemContent(*this, sink);
+}
+
+boost::shared_ptr<Subsystem> Subsystem::readFromXMLElement(const DOMElement* element, ReadHelper& helper) {
+  return mbxml::readSubsystem(mbxml::DomElement(element), helper);
 }
 
 }  // namespace kalo_toolkit

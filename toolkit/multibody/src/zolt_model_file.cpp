@@ -1,42 +1,31 @@
+#include <functional>
 #include <string>
 
 #include <xercesc/dom/DOM.hpp>
-#include <xercesc/framework/LocalFileFormatTarget.hpp>
-#include <xercesc/util/OutOfMemoryException.hpp>
 #include <xercesc/util/XMLException.hpp>
 
+#include <kalo_toolkit/compact_document.hpp>
 #include <kalo_toolkit/mechanism_simplifier.hpp>
 #include <kalo_toolkit/number_text.hpp>
-#include <kalo_toolkit/secure_dom_parser.hpp>
 #include <kalo_toolkit/subsystem.hpp>
 #include <kalo_toolkit/text_encoding.hpp>
+#include <kalo_toolkit/xml_file_writer.hpp>
 #include <kalo_toolkit/xml_helpers.hpp>
 #include <kalo_toolkit/xml_session.hpp>
 #include <kalo_toolkit/zolt_model.hpp>
 #include <kalo_toolkit/zolt_read_helper.hpp>
 
-#include "multibody_xml_util.hpp"
+#include "multibody_xml_elements.hpp"
+#include "zolt_model_file_paths.hpp"
 
 XERCES_CPP_NAMESPACE_USE
 
 namespace kalo_toolkit {
 
-namespace {
+namespace detail {
 
-struct DocumentReleaser {
-  void operator()(DOMDocument* doc) const {
-    if (doc != nullptr) doc->release();
-  }
-};
-
-// Reads the model while the parser (and so the document) is alive. Failures
-// are texts; the file entry point reduces them to one error code.
-boost::shared_ptr<ZoltModel> readModel(const std::string& path, std::string& failure) {
-  util::SecureDomParser parser;
-  const DOMDocument* doc = parser.parseFile(path, failure);
-  if (doc == nullptr) return boost::shared_ptr<ZoltModel>();
-  const DOMElement* root = doc->getDocumentElement();
-
+template <typename E>
+boost::shared_ptr<ZoltModel> readDocument(const E& root, std::string& failure) {
   ZoltReadHelper context;
   context.formatVersion = mbxml::childText(root, "formatVersion");
   if (context.formatVersion.empty()) {
@@ -48,7 +37,7 @@ boost::shared_ptr<ZoltModel> readModel(const std::string& path, std::string& fai
     failure = "Error reading internal version of file.";
     return boost::shared_ptr<ZoltModel>();
   }
-  boost::shared_ptr<ZoltModel> model = ZoltModel::readFromXMLElement(root, context);
+  boost::shared_ptr<ZoltModel> model = mbxml::readModel(root, context);
   if (!model) {
     failure = "No model in file.";
     return model;
@@ -56,33 +45,46 @@ boost::shared_ptr<ZoltModel> readModel(const std::string& path, std::string& fai
   context.resolveFrameRefs();
   return model;
 }
+template boost::shared_ptr<ZoltModel> readDocument(const mbxml::DomElement&, std::string&);
+template boost::shared_ptr<ZoltModel> readDocument(const util::CompactElement&, std::string&);
 
-}  // namespace
+boost::shared_ptr<ZoltModel> guardedRead(const std::function<boost::shared_ptr<ZoltModel>()>& read,
+                                         std::string& failure) {
+  try {
+    return read();
+  } catch (const std::exception& e) {
+    failure = e.what();
+  } catch (const std::string& text) {
+    failure = text;
+  } catch (const XMLException& e) {
+    failure = util::toBytes(e.getMessage());
+  } catch (const DOMException& e) {
+    failure = util::toBytes(e.getMessage());
+  } catch (...) {
+    failure = "Unspecified XML exception";
+  }
+  return boost::shared_ptr<ZoltModel>();
+}
+
+boost::shared_ptr<ZoltModel> readStreaming(const std::string& path, std::string& failure) {
+  return guardedRead(
+      [&] {
+        util::CompactDocument doc;
+        if (!doc.parseFile(path, failure)) return boost::shared_ptr<ZoltModel>();
+        return readDocument(util::CompactElement(&doc, 0), failure);
+      },
+      failure);
+}
+
+}  // namespace detail
 
 int ZoltModel::writeToXML(const std::string& path) const {
-  util::s_initUnicodeOnce();
-  try {
-    util::XercesSession session;
-    try {
-      static const XMLCh kLoadSave[] = u"LS";
-      static const XMLCh kRoot[] = u"OmbraXMLFile";
-      DOMImplementation* impl = DOMImplementationRegistry::getDOMImplementation(kLoadSave);
-      if (impl == nullptr) return KALOT_XML_READ_ERROR;
-      std::unique_ptr<DOMDocument, DocumentReleaser> doc(impl->createDocument(nullptr, kRoot, nullptr));
-      if (writeToXMLElement(doc.get()) == nullptr) return KALOT_XML_READ_ERROR;
-      // Opened by path bytes, so any name the file system takes works.
-      LocalFileFormatTarget target(path.c_str());
-      std::string message;
-      if (!util::serializeDocument(doc.get(), &target, message)) return KALOT_XML_READ_ERROR;
-      target.flush();
-      return KALOT_SUCCESS;
-    } catch (...) {
-      // Everything created inside is released before the session ends.
-      return KALOT_XML_READ_ERROR;
-    }
-  } catch (...) {
-    return KALOT_XML_READ_ERROR;
-  }
+  const bool written = util::writeXmlFile(path, [this](util::XmlSink& sink) {
+    sink.startElement("OmbraXMLFile");
+    mbxml::writeModelContent(*this, sink);
+    sink.endElement();
+  });
+  return written ? KALOT_SUCCESS : KALOT_XML_READ_ERROR;
 }
 
 boost::shared_ptr<ZoltModel> ZoltModel::readFromXML(KalotError* error, const std::string& path,
@@ -96,24 +98,7 @@ boost::shared_ptr<ZoltModel> ZoltModel::readFromXML(KalotError* error, const std
   std::string failure;  // kept for debugging; only the code leaves this function
   try {
     util::XercesSession session;
-    try {
-      model = readModel(path, failure);
-    } catch (const std::exception& e) {
-      failure = e.what();
-      model.reset();
-    } catch (const std::string& text) {
-      failure = text;
-      model.reset();
-    } catch (const XMLException& e) {
-      failure = util::toBytes(e.getMessage());
-      model.reset();
-    } catch (const DOMException& e) {
-      failure = util::toBytes(e.getMessage());
-      model.reset();
-    } catch (...) {
-      failure = "Unspecified XML exception";
-      model.reset();
-    }
+    model = detail::readStreaming(path, failure);
   } catch (...) {
     model.reset();
   }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include <kalo_toolkit/export.hpp>
@@ -16,7 +17,10 @@ class KALO_TOOLKIT_API CadBase {
 
   const std::string& getName() const { return name; }
   const std::string& getNodeID() const { return nodeID; }
-  void setName(const std::string& n) { name = n; }
+  /// Renames the object; CadModel recounts the instance indexes of references after a rename.
+  void setName(const std::string& n);
+  /// How many times setName has been called in the process.
+  static uint64_t s_getRenameCount();
   void setNodeID(const std::string& id) { nodeID = id; }
 
   std::string name;

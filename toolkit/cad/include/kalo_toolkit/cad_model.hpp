@@ -97,9 +97,11 @@ class KALO_TOOLKIT_API CadModel : public CadBase {
 
  private:
   std::unique_ptr<kalot_vis_mat_prop> matProp;
-  // References per name among cadmodels[0, namesCounted), for instance indexes.
+  // References per name among cadmodels[0, namesCounted), for instance
+  // indexes, valid while no object was renamed after renamesSeen renames.
   std::unordered_map<std::string, uint64_t> nameCounts;
   size_t namesCounted = 0;
+  uint64_t renamesSeen = 0;
 };
 
 }  // namespace kalo_toolkit

@@ -26,6 +26,8 @@ class ReadHelper;
 // the XML library's characters at this boundary.
 namespace kalo_toolkit::util {
 
+class XmlSink;
+
 /// New element `name` whose only child is a text node holding `value`.
 KALO_TOOLKIT_API xercesc::DOMElement* createTextElement(xercesc::DOMDocument* doc, const std::string& name,
                                                         const std::string& value);
@@ -45,11 +47,15 @@ KALO_TOOLKIT_API bool serializeDocument(xercesc::DOMDocument* doc, xercesc::XMLF
                                         std::string& message);
 KALO_TOOLKIT_API xercesc::DOMElement* writeMaterialProp(xercesc::DOMDocument* doc,
                                                         const kalot_vis_mat_prop& prop);
+/// The MaterialProp element written into a sink.
+KALO_TOOLKIT_API void writeMaterialProp(XmlSink& sink, const kalot_vis_mat_prop& prop);
 /// New material read from the first MaterialProp below parent (caller owns it), or null.
 KALO_TOOLKIT_API kalot_vis_mat_prop* readMaterialProp(const xercesc::DOMElement* parent, ReadHelper& helper);
 /// Converts an XML library string to a UTF-8 byte string (null gives empty text;
 /// an unpaired surrogate becomes U+FFFD).
 KALO_TOOLKIT_API std::string toBytes(const XMLCh* text);
+/// Appends `length` characters of the XML library converted as by toBytes.
+KALO_TOOLKIT_API void appendBytes(std::string& out, const XMLCh* text, size_t length);
 /// Converts a UTF-8 byte string to the XML library's characters; malformed
 /// bytes become U+FFFD.
 KALO_TOOLKIT_API std::basic_string<XMLCh> toXMLString(const std::string& text);
