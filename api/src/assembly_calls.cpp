@@ -17,6 +17,7 @@ using kalo_api::guardedCreate;
 using kalo_api::makeHandle;
 using kalo_api::optionalObject;
 using kalo_api::require;
+using kalo_api::requireFinite;
 using kalo_api::requireObject;
 using kalo_toolkit::AssemComp;
 using kalo_toolkit::CadModel;
@@ -52,10 +53,7 @@ extern "C" int kalot_create_constrain(void** out, const char* name, KalotConstra
   boost::shared_ptr<AssemComp> side1, side2;
   try {
     require(name);
-    require(entity1Location);
-    require(entity1Axis);
-    require(entity2Location);
-    require(entity2Axis);
+    for (const double* v : {entity1Location, entity1Axis, entity2Location, entity2Axis}) requireFinite(v, 3);
     side1 = optionalObject<AssemComp>(comp1);
     side2 = optionalObject<AssemComp>(comp2);
   } catch (...) {

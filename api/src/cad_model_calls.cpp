@@ -14,10 +14,12 @@
 #include "call_guard.hpp"
 #include "handle.hpp"
 
+using kalo_api::finiteOrNone;
 using kalo_api::guarded;
 using kalo_api::guardedCreate;
 using kalo_api::makeHandle;
 using kalo_api::require;
+using kalo_api::requireFinite;
 using kalo_api::requireObject;
 using kalo_toolkit::CadCS;
 using kalo_toolkit::CadModel;
@@ -48,8 +50,10 @@ extern "C" int kalot_create_cadmodel(void** out, const char* name, double mass, 
                                      const double* cg, double volume, double surfaceArea,
                                      const char* geometryFileName, const kalot_vis_mat_prop* material) {
   return guardedCreate(out, [&] {
-    return makeHandle(boost::make_shared<CadModel>(require(name), mass, require(inertia), require(cg), volume,
-                                                   surfaceArea, require(geometryFileName), material));
+    return makeHandle(boost::make_shared<CadModel>(require(name), requireFinite(mass),
+                                                   requireFinite(inertia, 6), requireFinite(cg, 3),
+                                                   requireFinite(volume), requireFinite(surfaceArea),
+                                                   require(geometryFileName), finiteOrNone(material)));
   });
 }
 
@@ -65,8 +69,9 @@ extern "C" int kalot_create_cadmodelref(void** out, const char* name, const char
                                         int flexible, int fixed, const kalot_vis_mat_prop* material) {
   return guardedCreate(out, [&] {
     return makeHandle(boost::make_shared<CadModelRef>(
-        require(name), require(nodeID), requireObject<CadModel>(model), require(rotation),
-        require(translation), scale, flexible != 0, fixed != 0, material));
+        require(name), require(nodeID), requireObject<CadModel>(model), requireFinite(rotation, 9),
+        requireFinite(translation, 3), requireFinite(scale), flexible != 0, fixed != 0,
+        finiteOrNone(material)));
   });
 }
 
@@ -122,8 +127,8 @@ extern "C" int kalot_cadmodelref_getcadmodel(void** out, void* ref) {
 extern "C" int kalot_create_cadcs(void** out, const char* name, const char* nodeID, const double* rotation,
                                   const double* translation) {
   return guardedCreate(out, [&] {
-    return makeHandle(
-        boost::make_shared<CadCS>(require(name), require(nodeID), require(rotation), require(translation)));
+    return makeHandle(boost::make_shared<CadCS>(require(name), require(nodeID), requireFinite(rotation, 9),
+                                                requireFinite(translation, 3)));
   });
 }
 
