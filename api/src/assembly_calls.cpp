@@ -11,6 +11,7 @@
 
 #include "call_guard.hpp"
 #include "handle.hpp"
+#include "ownership_graph.hpp"
 
 using kalo_api::guarded;
 using kalo_api::guardedCreate;
@@ -72,7 +73,10 @@ extern "C" int kalot_create_constrain(void** out, const char* name, KalotConstra
 extern "C" int kalot_add_constrain(void* model, void* constrain) {
   return guarded([&] {
     const boost::shared_ptr<CadModel> m = requireObject<CadModel>(model);
-    m->addConstrain(requireObject<Constrain>(constrain));
+    const boost::shared_ptr<Constrain> c = requireObject<Constrain>(constrain);
+    // A component naming a placement of this very definition would keep it alive for ever.
+    if (kalo_api::constraintKeepsAlive(*c, m.get())) return KALOT_GENERIC_FAILURE;
+    m->addConstrain(c);
     return KALOT_SUCCESS;
   });
 }

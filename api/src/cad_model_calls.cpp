@@ -2,9 +2,6 @@
 
 #include <kalo_api/kalo_api.h>
 
-#include <unordered_set>
-#include <vector>
-
 #include <boost/make_shared.hpp>
 
 #include <kalo_toolkit/cad_cs.hpp>
@@ -13,6 +10,7 @@
 
 #include "call_guard.hpp"
 #include "handle.hpp"
+#include "ownership_graph.hpp"
 
 using kalo_api::finiteOrNone;
 using kalo_api::guarded;
@@ -24,27 +22,6 @@ using kalo_api::requireObject;
 using kalo_toolkit::CadCS;
 using kalo_toolkit::CadModel;
 using kalo_toolkit::CadModelRef;
-
-namespace {
-
-// True when `model` is `target` or places it at some depth. A definition that placed itself would
-// make every walk of the tree endless and its shares never free, so such a link is refused.
-bool isOrPlaces(const CadModel* model, const CadModel* target) {
-  std::vector<const CadModel*> pending{model};
-  std::unordered_set<const CadModel*> visited;  // membership only; never used for ordering
-  while (!pending.empty()) {
-    const CadModel* current = pending.back();
-    pending.pop_back();
-    if (current == target) return true;
-    if (!visited.insert(current).second) continue;
-    for (const auto& ref : current->cadmodels) {
-      if (ref && ref->cadModel) pending.push_back(ref->cadModel.get());
-    }
-  }
-  return false;
-}
-
-}  // namespace
 
 extern "C" int kalot_create_cadmodel(void** out, const char* name, double mass, const double* inertia,
                                      const double* cg, double volume, double surfaceArea,
@@ -79,7 +56,8 @@ extern "C" int kalot_add_refincadmodel(void* parentModel, void* ref) {
   return guarded([&] {
     const boost::shared_ptr<CadModel> parent = requireObject<CadModel>(parentModel);
     const boost::shared_ptr<CadModelRef> child = requireObject<CadModelRef>(ref);
-    if (child->cadModel && isOrPlaces(child->cadModel.get(), parent.get())) return KALOT_GENERIC_FAILURE;
+    if (child->cadModel && kalo_api::keepsAlive(child->cadModel.get(), parent.get()))
+      return KALOT_GENERIC_FAILURE;
     parent->addCadModelRef(child);
     return KALOT_SUCCESS;
   });
