@@ -77,14 +77,25 @@ class AssemblyBuilder {
     static const double kTolerances[] = {1e-5, 1e-3, 1e-12, 0.0, 0.5, -1.0, 1e300};
     setTolerances = in.ConsumeBool();
     if (!setTolerances) return;
-    for (double& t : tolerances) t = kTolerances[in.ConsumeIntegralInRange<size_t>(0, std::size(kTolerances) - 1)];
+    for (double& t : tolerances)
+      t = kTolerances[in.ConsumeIntegralInRange<size_t>(0, std::size(kTolerances) - 1)];
   }
 
  private:
   // Numbers of the call being built; `bad` records a non-finite one among them.
   double number() {
-    static const double kSpecial[] = {0.0,     -0.0,   1.0,     -1.0,   0.5,     1e-13,
-                                      1e-300,  4.9e-324, 1e300, -1e300, DBL_MAX, 1e154,
+    static const double kSpecial[] = {0.0,
+                                      -0.0,
+                                      1.0,
+                                      -1.0,
+                                      0.5,
+                                      1e-13,
+                                      1e-300,
+                                      4.9e-324,
+                                      1e300,
+                                      -1e300,
+                                      DBL_MAX,
+                                      1e154,
                                       std::numeric_limits<double>::quiet_NaN(),
                                       std::numeric_limits<double>::infinity(),
                                       -std::numeric_limits<double>::infinity()};
@@ -129,7 +140,8 @@ class AssemblyBuilder {
   }
 
   void direction(double d[3]) {
-    static const double kDirections[][3] = {{0, 0, 1}, {1, 0, 0}, {0, 1, 0}, {0, 0, 0}, {1, 1, 1}, {0, 0, -1}};
+    static const double kDirections[][3] = {{0, 0, 1}, {1, 0, 0}, {0, 1, 0},
+                                            {0, 0, 0}, {1, 1, 1}, {0, 0, -1}};
     if (in.ConsumeBool()) {
       const auto& pick = kDirections[in.ConsumeIntegralInRange<size_t>(0, std::size(kDirections) - 1)];
       for (int i = 0; i < 3; ++i) d[i] = pick[i];
@@ -171,8 +183,8 @@ class AssemblyBuilder {
     const bool withMaterial = material(mat);
     void* out = reinterpret_cast<void*>(0x1);
     const std::string name = "D" + std::to_string(i);
-    const int rc = kalot_create_cadmodel(&out, name.c_str(), mass, inertia, cg, volume, area,
-                                         "part.stl", withMaterial ? &mat : nullptr);
+    const int rc = kalot_create_cadmodel(&out, name.c_str(), mass, inertia, cg, volume, area, "part.stl",
+                                         withMaterial ? &mat : nullptr);
     return created(rc, out);
   }
 
@@ -190,8 +202,8 @@ class AssemblyBuilder {
     const bool withMaterial = material(mat);
     void* out = reinterpret_cast<void*>(0x1);
     const std::string nodeID = "/n" + std::to_string(i);
-    const int rc = kalot_create_cadmodelref(&out, name, nodeID.c_str(), child, r, t, scale,
-                                            flexible, fixed, withMaterial ? &mat : nullptr);
+    const int rc = kalot_create_cadmodelref(&out, name, nodeID.c_str(), child, r, t, scale, flexible, fixed,
+                                            withMaterial ? &mat : nullptr);
     void* ref = created(rc, out, child ? KALOT_SUCCESS : KALOT_GENERIC_FAILURE);
     if (ref == nullptr) return;
     refs.push_back(ref);
@@ -261,8 +273,7 @@ class AssemblyBuilder {
     direction(a2);
     void* out = reinterpret_cast<void*>(0x1);
     const std::string name = "C" + std::to_string(i);
-    const int rc = kalot_create_constrain(&out, name.c_str(), type, c1, c2, g1, g2, l1, a1, l2,
-                                          a2);
+    const int rc = kalot_create_constrain(&out, name.c_str(), type, c1, c2, g1, g2, l1, a1, l2, a2);
     const bool absent = !present1 && !present2;
     if (absent && !bad) {
       FUZZ_CHECK(rc == KALOT_INVALID_CON_COMPS && out == reinterpret_cast<void*>(0x1),
@@ -384,7 +395,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       FUZZ_CHECK(a.fileLeft, "success without a file");
       checkReport(first, a);
       KalotError error = KALOT_GENERIC_FAILURE;
-      auto model = kalo_toolkit::ZoltModel::readFromXML(&error, firstPath, kalo_toolkit::MechanismSimplifier::None);
+      auto model =
+          kalo_toolkit::ZoltModel::readFromXML(&error, firstPath, kalo_toolkit::MechanismSimplifier::None);
       FUZZ_CHECK(error == KALOT_SUCCESS && model, "a written file does not read back");
       std::remove(againPath.c_str());
       FUZZ_CHECK(model->writeToXML(againPath) == KALOT_SUCCESS, "a model read back cannot be written");

@@ -27,8 +27,8 @@ namespace {
 
 using kalo::csts2connections::Connection;
 using kalo::csts2connections::Constraint;
-using kalo::csts2connections::Constraints2Connections;
 using kalo::csts2connections::ConstraintGeometry;
+using kalo::csts2connections::Constraints2Connections;
 using kalo::csts2connections::Frame;
 using ombra_math::Quaternion_T;
 using ombra_math::Transform3_T;
@@ -37,8 +37,18 @@ using ombra_math::Vector3_T;
 std::string reportPath;
 
 double number(FuzzedDataProvider& in) {
-  static const double kSpecial[] = {0.0,    -0.0,    1.0,   -1.0, 0.5,     1e-9,  1e-13,
-                                    1e-300, 1e300,   -1e300, DBL_MAX, 4.9e-324,
+  static const double kSpecial[] = {0.0,
+                                    -0.0,
+                                    1.0,
+                                    -1.0,
+                                    0.5,
+                                    1e-9,
+                                    1e-13,
+                                    1e-300,
+                                    1e300,
+                                    -1e300,
+                                    DBL_MAX,
+                                    4.9e-324,
                                     std::numeric_limits<double>::quiet_NaN(),
                                     std::numeric_limits<double>::infinity()};
   switch (in.ConsumeIntegralInRange<int>(0, 3)) {
@@ -54,8 +64,8 @@ double number(FuzzedDataProvider& in) {
 }
 
 Vector3_T vector(FuzzedDataProvider& in) {
-  static const Vector3_T kDirections[] = {Vector3_T::I, Vector3_T::J, Vector3_T::K, {0, 0, 0}, {1, 1, 1},
-                                          {0, 0, -1}};
+  static const Vector3_T kDirections[] = {Vector3_T::I, Vector3_T::J, Vector3_T::K,
+                                          {0, 0, 0},    {1, 1, 1},    {0, 0, -1}};
   if (in.ConsumeBool()) return kDirections[in.ConsumeIntegralInRange<size_t>(0, std::size(kDirections) - 1)];
   const double x = number(in), y = number(in);
   return Vector3_T(x, y, number(in));
@@ -84,11 +94,13 @@ std::vector<Instance> instances(FuzzedDataProvider& in) {
 }
 
 ConstraintGeometry geometry(FuzzedDataProvider& in, const std::vector<Instance>& pool) {
-  static const char* const kNames[] = {"point", "LINE", "Plane", "cylinder", "cone", "ellipticalcylinder",
-                                       "circle", "ellipse", "sphere", "torus", ""};
+  static const char* const kNames[] = {
+      "point",  "LINE",    "Plane",  "cylinder", "cone", "ellipticalcylinder",
+      "circle", "ellipse", "sphere", "torus",    ""};
   const ConstraintGeometry::Type type =
-      in.ConsumeBool() ? static_cast<ConstraintGeometry::Type>(in.ConsumeIntegralInRange<int>(0, 6))
-                       : ConstraintGeometry::getType(kNames[in.ConsumeIntegralInRange<size_t>(0, std::size(kNames) - 1)]);
+      in.ConsumeBool()
+          ? static_cast<ConstraintGeometry::Type>(in.ConsumeIntegralInRange<int>(0, 6))
+          : ConstraintGeometry::getType(kNames[in.ConsumeIntegralInRange<size_t>(0, std::size(kNames) - 1)]);
   const Instance& owner = pool[in.ConsumeIntegralInRange<size_t>(0, pool.size() - 1)];
   const Vector3_T position = vector(in);
   if (in.ConsumeBool()) return ConstraintGeometry(type, owner.path, owner.placement, position);
@@ -103,8 +115,9 @@ std::vector<Constraint> constraints(FuzzedDataProvider& in) {
   const int n = in.ConsumeIntegralInRange<int>(0, 12);
   for (int i = 0; i < n; ++i) {
     const Constraint::Type type =
-        in.ConsumeBool() ? static_cast<Constraint::Type>(in.ConsumeIntegralInRange<int>(0, 8))
-                         : Constraint::getType(kNames[in.ConsumeIntegralInRange<size_t>(0, std::size(kNames) - 1)]);
+        in.ConsumeBool()
+            ? static_cast<Constraint::Type>(in.ConsumeIntegralInRange<int>(0, 8))
+            : Constraint::getType(kNames[in.ConsumeIntegralInRange<size_t>(0, std::size(kNames) - 1)]);
     const ConstraintGeometry one = geometry(in, pool);
     out.emplace_back(type, "c" + std::to_string(i), one, geometry(in, pool));
   }

@@ -12,12 +12,12 @@
 #include <iterator>
 #include <string>
 
-#define FUZZ_CHECK(condition, what)                                           \
-  do {                                                                        \
-    if (!(condition)) {                                                       \
+#define FUZZ_CHECK(condition, what)                                                    \
+  do {                                                                                 \
+    if (!(condition)) {                                                                \
       std::fprintf(stderr, "property broken: %s (%s:%d)\n", what, __FILE__, __LINE__); \
-      std::abort();                                                           \
-    }                                                                         \
+      std::abort();                                                                    \
+    }                                                                                  \
   } while (0)
 
 namespace kalo_fuzz {
