@@ -46,8 +46,15 @@ max_len_of() {
   esac
 }
 
+# ccache, where installed, keeps the rebuild of every CI run short.
+LAUNCHER=()
+if command -v ccache >/dev/null 2>&1; then
+  LAUNCHER=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  export CCACHE_BASEDIR="$ROOT"
+fi
+
 mkdir -p "$BUILD"
-cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${LAUNCHER[@]}" \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DKALO_FUZZ=ON -DKALO_SANITIZE=ON -DKALO_BUILD_TESTS=OFF -DKALO_BUILD_BENCH=OFF >"$BUILD/configure.log" 2>&1 ||
   { cat "$BUILD/configure.log"; exit 1; }
