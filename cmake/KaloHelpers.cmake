@@ -15,6 +15,13 @@ function(kalo_install_library target description requires)
     ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
     RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
     INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+  # The .pc file finds the prefix relative to its own folder (lib/pkgconfig -> ../..), not from the
+  # configure-time CMAKE_INSTALL_PREFIX, which an install with --prefix elsewhere would contradict.
+  if(IS_ABSOLUTE "${CMAKE_INSTALL_LIBDIR}")
+    message(FATAL_ERROR "kalo_install_library: CMAKE_INSTALL_LIBDIR must be relative for a relocatable package")
+  endif()
+  file(RELATIVE_PATH KALO_PC_PREFIX_FROM_PCDIR "/prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/prefix")
+  string(REGEX REPLACE "/$" "" KALO_PC_PREFIX_FROM_PCDIR "${KALO_PC_PREFIX_FROM_PCDIR}")
   set(KALO_PC_NAME ${target})
   set(KALO_PC_DESCRIPTION "${description}")
   set(KALO_PC_REQUIRES "${requires}")

@@ -1,8 +1,6 @@
 // Feeds arbitrary bytes to the multibody file reader as a file, then writes
 // and simplifies whatever model it accepts, so that every object the reader
 // can produce also goes through the writer and the simplifier.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -12,19 +10,12 @@
 #include <kalo_toolkit/subsystem.hpp>
 #include <kalo_toolkit/zolt_model.hpp>
 
+#include "fuzz_support.hpp"
+
 namespace {
 
 std::string inputPath;
 std::string outputPath;
-
-std::string makeTempFile(const char* suffix) {
-  const char* dir = std::getenv("TMPDIR");
-  std::string templ = std::string(dir && *dir ? dir : "/tmp") + "/kalo_fuzz_XXXXXX" + suffix;
-  const int fd = mkstemps(&templ[0], static_cast<int>(std::char_traits<char>::length(suffix)));
-  if (fd < 0) std::abort();
-  close(fd);
-  return templ;
-}
 
 void removeTempFiles() {
   std::remove(inputPath.c_str());
@@ -34,17 +25,14 @@ void removeTempFiles() {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
-  inputPath = makeTempFile(".xml");
-  outputPath = makeTempFile(".out.xml");
+  inputPath = kalo_fuzz::makeTempFile(".xml");
+  outputPath = kalo_fuzz::makeTempFile(".out.xml");
   std::atexit(removeTempFiles);
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  std::FILE* f = std::fopen(inputPath.c_str(), "wb");
-  if (f == nullptr) std::abort();
-  if (size > 0 && std::fwrite(data, 1, size, f) != size) std::abort();
-  std::fclose(f);
+  kalo_fuzz::writeFile(inputPath, data, size);
 
   using namespace kalo_toolkit;
   KalotError error = KALOT_GENERIC_FAILURE;

@@ -11,12 +11,14 @@
 
 #include "call_guard.hpp"
 #include "handle.hpp"
+#include "ownership_graph.hpp"
 
 using kalo_api::guarded;
 using kalo_api::guardedCreate;
 using kalo_api::makeHandle;
 using kalo_api::optionalObject;
 using kalo_api::require;
+using kalo_api::requireFinite;
 using kalo_api::requireObject;
 using kalo_toolkit::AssemComp;
 using kalo_toolkit::CadModel;
@@ -52,10 +54,7 @@ extern "C" int kalot_create_constrain(void** out, const char* name, KalotConstra
   boost::shared_ptr<AssemComp> side1, side2;
   try {
     require(name);
-    require(entity1Location);
-    require(entity1Axis);
-    require(entity2Location);
-    require(entity2Axis);
+    for (const double* v : {entity1Location, entity1Axis, entity2Location, entity2Axis}) requireFinite(v, 3);
     side1 = optionalObject<AssemComp>(comp1);
     side2 = optionalObject<AssemComp>(comp2);
   } catch (...) {
@@ -74,7 +73,10 @@ extern "C" int kalot_create_constrain(void** out, const char* name, KalotConstra
 extern "C" int kalot_add_constrain(void* model, void* constrain) {
   return guarded([&] {
     const boost::shared_ptr<CadModel> m = requireObject<CadModel>(model);
-    m->addConstrain(requireObject<Constrain>(constrain));
+    const boost::shared_ptr<Constrain> c = requireObject<Constrain>(constrain);
+    // A component naming a placement of this very definition would keep it alive for ever.
+    if (kalo_api::constraintKeepsAlive(*c, m.get())) return KALOT_GENERIC_FAILURE;
+    m->addConstrain(c);
     return KALOT_SUCCESS;
   });
 }

@@ -2,9 +2,6 @@
 
 #include <kalo_api/kalo_api.h>
 
-#include <unordered_set>
-#include <vector>
-
 #include <boost/make_shared.hpp>
 
 #include <kalo_toolkit/cad_cs.hpp>
@@ -13,43 +10,27 @@
 
 #include "call_guard.hpp"
 #include "handle.hpp"
+#include "ownership_graph.hpp"
 
+using kalo_api::finiteOrNone;
 using kalo_api::guarded;
 using kalo_api::guardedCreate;
 using kalo_api::makeHandle;
 using kalo_api::require;
+using kalo_api::requireFinite;
 using kalo_api::requireObject;
 using kalo_toolkit::CadCS;
 using kalo_toolkit::CadModel;
 using kalo_toolkit::CadModelRef;
 
-namespace {
-
-// True when `model` is `target` or places it at some depth. A definition that placed itself would
-// make every walk of the tree endless and its shares never free, so such a link is refused.
-bool isOrPlaces(const CadModel* model, const CadModel* target) {
-  std::vector<const CadModel*> pending{model};
-  std::unordered_set<const CadModel*> visited;  // membership only; never used for ordering
-  while (!pending.empty()) {
-    const CadModel* current = pending.back();
-    pending.pop_back();
-    if (current == target) return true;
-    if (!visited.insert(current).second) continue;
-    for (const auto& ref : current->cadmodels) {
-      if (ref && ref->cadModel) pending.push_back(ref->cadModel.get());
-    }
-  }
-  return false;
-}
-
-}  // namespace
-
 extern "C" int kalot_create_cadmodel(void** out, const char* name, double mass, const double* inertia,
                                      const double* cg, double volume, double surfaceArea,
                                      const char* geometryFileName, const kalot_vis_mat_prop* material) {
   return guardedCreate(out, [&] {
-    return makeHandle(boost::make_shared<CadModel>(require(name), mass, require(inertia), require(cg), volume,
-                                                   surfaceArea, require(geometryFileName), material));
+    return makeHandle(boost::make_shared<CadModel>(require(name), requireFinite(mass),
+                                                   requireFinite(inertia, 6), requireFinite(cg, 3),
+                                                   requireFinite(volume), requireFinite(surfaceArea),
+                                                   require(geometryFileName), finiteOrNone(material)));
   });
 }
 
@@ -65,8 +46,9 @@ extern "C" int kalot_create_cadmodelref(void** out, const char* name, const char
                                         int flexible, int fixed, const kalot_vis_mat_prop* material) {
   return guardedCreate(out, [&] {
     return makeHandle(boost::make_shared<CadModelRef>(
-        require(name), require(nodeID), requireObject<CadModel>(model), require(rotation),
-        require(translation), scale, flexible != 0, fixed != 0, material));
+        require(name), require(nodeID), requireObject<CadModel>(model), requireFinite(rotation, 9),
+        requireFinite(translation, 3), requireFinite(scale), flexible != 0, fixed != 0,
+        finiteOrNone(material)));
   });
 }
 
@@ -74,7 +56,8 @@ extern "C" int kalot_add_refincadmodel(void* parentModel, void* ref) {
   return guarded([&] {
     const boost::shared_ptr<CadModel> parent = requireObject<CadModel>(parentModel);
     const boost::shared_ptr<CadModelRef> child = requireObject<CadModelRef>(ref);
-    if (child->cadModel && isOrPlaces(child->cadModel.get(), parent.get())) return KALOT_GENERIC_FAILURE;
+    if (child->cadModel && kalo_api::keepsAlive(child->cadModel.get(), parent.get()))
+      return KALOT_GENERIC_FAILURE;
     parent->addCadModelRef(child);
     return KALOT_SUCCESS;
   });
@@ -122,8 +105,8 @@ extern "C" int kalot_cadmodelref_getcadmodel(void** out, void* ref) {
 extern "C" int kalot_create_cadcs(void** out, const char* name, const char* nodeID, const double* rotation,
                                   const double* translation) {
   return guardedCreate(out, [&] {
-    return makeHandle(
-        boost::make_shared<CadCS>(require(name), require(nodeID), require(rotation), require(translation)));
+    return makeHandle(boost::make_shared<CadCS>(require(name), require(nodeID), requireFinite(rotation, 9),
+                                                requireFinite(translation, 3)));
   });
 }
 

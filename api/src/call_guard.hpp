@@ -3,6 +3,9 @@
 // Argument checks and exception barrier shared by the building calls: a bad argument throws
 // BadArgument inside the call, and the guard turns every exception into result 1.
 
+#include <cmath>
+#include <cstddef>
+
 #include <boost/shared_ptr.hpp>
 
 #include <kalo_toolkit/kalot_types.h>
@@ -36,6 +39,29 @@ template <typename P>
 P* require(P* pointer) {
   if (pointer == nullptr) throw BadArgument();
   return pointer;
+}
+
+/// A number handed in must be finite: a NaN or an infinity would travel into the written file,
+/// which no reader opens, so the call that brings it in is refused instead.
+inline double requireFinite(double v) {
+  if (!std::isfinite(v)) throw BadArgument();
+  return v;
+}
+
+/// A present array of n finite numbers.
+inline const double* requireFinite(const double* v, size_t n) {
+  require(v);
+  for (size_t i = 0; i < n; ++i) requireFinite(v[i]);
+  return v;
+}
+
+/// An optional material whose nine values, when given, are finite.
+inline const kalot_vis_mat_prop* finiteOrNone(const kalot_vis_mat_prop* m) {
+  if (m == nullptr) return m;
+  requireFinite(m->color, 3);
+  for (double v : {m->ambient, m->diffuse, m->specular, m->shininess, m->transparency, m->emission})
+    requireFinite(v);
+  return m;
 }
 
 /// Runs a call; any exception becomes result 1.

@@ -12,6 +12,7 @@
 #include <kalo_toolkit/cad_unit.hpp>
 #include <kalo_toolkit/constrain.hpp>
 
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -296,6 +297,55 @@ TEST_F(BuildingCallsTest, NullTextsAndArraysGiveOneAndANullHandle) {
   EXPECT_EQ(kalot_create_constrain(nullptr, "c", 0, comp, nullptr, 0, 0, kZero, kZero, kZero, kZero), 1);
 }
 
+// A NaN or an infinity would reach the written file, which no reader opens: the call that brings
+// one in is refused. Every number of every building call is tried in turn; only its call fails.
+TEST_F(BuildingCallsTest, NonFiniteNumbersGiveOneAndCreateNothing) {
+  void* part = model("Part");
+  void* comp = component();
+  // One slot per number: model (mass, volume, area, inertia 6, cg 3, material 9), reference (scale,
+  // rotation 9, translation 3, material 9), coordinate system (rotation 9, translation 3), constraint
+  // (two locations and two axes).
+  enum { kModel = 0, kRef = 21, kCS = 43, kConstraint = 55, kSlots = 67 };
+  auto material = [](const double* v) {
+    return kalot_vis_mat_prop{{v[0], v[1], v[2]}, v[3], v[4], v[5], v[6], v[7], v[8]};
+  };
+  auto calls = [&](const std::vector<double>& v, int results[4]) {
+    void* out[4] = {kSentinel, kSentinel, kSentinel, kSentinel};
+    const double* m = &v[kModel];
+    const kalot_vis_mat_prop modelMaterial = material(m + 12);
+    results[0] = kalot_create_cadmodel(&out[0], "m", m[0], m + 3, m + 9, m[1], m[2], "f", &modelMaterial);
+    const double* r = &v[kRef];
+    const kalot_vis_mat_prop refMaterial = material(r + 13);
+    results[1] = kalot_create_cadmodelref(&out[1], "r", "n", part, r + 1, r + 10, r[0], 0, 0, &refMaterial);
+    results[2] = kalot_create_cadcs(&out[2], "cs", "n", &v[kCS], &v[kCS + 9]);
+    const double* c = &v[kConstraint];
+    results[3] = kalot_create_constrain(&out[3], "c", 0, comp, nullptr, 2, 2, c, c + 3, c + 6, c + 9);
+    for (int i = 0; i < 4; ++i) {
+      if (results[i] == 0) {
+        keep(out[i]);
+      } else {
+        EXPECT_EQ(out[i], nullptr) << "call " << i;
+      }
+    }
+  };
+  int results[4];
+  calls(std::vector<double>(kSlots, 0.5), results);
+  for (int rc : results) ASSERT_EQ(rc, 0) << "finite numbers are taken";
+  const int owner[] = {kModel, kRef, kCS, kConstraint, kSlots};
+  for (double bad : {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+                     -std::numeric_limits<double>::infinity()}) {
+    for (int slot = 0; slot < kSlots; ++slot) {
+      std::vector<double> v(kSlots, 0.5);
+      v[slot] = bad;
+      calls(v, results);
+      for (int i = 0; i < 4; ++i) {
+        const bool carries = slot >= owner[i] && slot < owner[i + 1];
+        EXPECT_EQ(results[i], carries ? 1 : 0) << "call " << i << ", slot " << slot << ", value " << bad;
+      }
+    }
+  }
+}
+
 TEST_F(BuildingCallsTest, MissingEmptyOrForeignHandlesGiveOne) {
   void* part = model("Part");
   void* r = ref("r", part);
@@ -367,6 +417,38 @@ TEST_F(BuildingCallsTest, DefinitionsCannotPlaceThemselves) {
   // Placing one definition twice, even at different depths, is no cycle.
   void* leafAgain = ref("leaf", leaf);
   EXPECT_EQ(kalot_add_refincadmodel(top, leafAgain), 0);
+}
+
+// A constraint keeps the references of its components, and they their definitions: a constraint
+// stated in a definition that one of its own references places would keep that definition alive
+// after every handle is released. Such links are refused, in either order of building.
+TEST_F(BuildingCallsTest, ConstraintsCannotKeepTheirOwnDefinitionAlive) {
+  void* top = model("Top");
+  void* arm = model("Arm");
+  void* pin = model("Pin");
+  place(top, "arm", arm);
+  place(arm, "pin", pin);
+  void* armComp = component("arm", top);
+  void* pinComp = component("arm/pin", top);
+  auto constraint = [&](void* side) {
+    void* c = nullptr;
+    EXPECT_EQ(kalot_create_constrain(&c, "c", 0, side, nullptr, 2, 2, kZero, kZero, kZero, kZero), 0);
+    return keep(c);
+  };
+  EXPECT_EQ(kalot_add_constrain(arm, constraint(armComp)), 1) << "names Arm's own placement";
+  EXPECT_EQ(kalot_add_constrain(pin, constraint(pinComp)), 1) << "its path passes through Arm to Pin";
+  EXPECT_EQ(objectOf<CadModel>(arm)->getConstrainCount(), 0u);
+  EXPECT_EQ(kalot_add_constrain(top, constraint(pinComp)), 0) << "the top states it: no cycle";
+
+  // Other order: a constraint of Leaf names Sub's placement, then Sub would place Leaf.
+  void* sub = model("Sub");
+  void* leaf = model("Leaf");
+  void* subRef = place(top, "sub", sub);
+  void* subComp = component();
+  ASSERT_EQ(kalot_add_refincomp(subComp, subRef), 0);
+  ASSERT_EQ(kalot_add_constrain(leaf, constraint(subComp)), 0);
+  EXPECT_EQ(kalot_add_refincadmodel(sub, ref("leaf", leaf)), 1);
+  EXPECT_EQ(objectOf<CadModel>(sub)->getChildModelCount(), 0u);
 }
 
 TEST(UnitsCallTest, UnitPairsWithoutInertiaUnitGiveSixButAreStored) {

@@ -238,6 +238,32 @@ TEST_F(ConversionCallsTest, FailedWritesStillHandAnEmptyBuffer) {
   EXPECT_EQ(text, "");
 }
 
+// Finite inputs can still give numbers beyond the finite range (inertia times the square of a huge
+// scale). The write then fails with 3, leaves no file and hands no text, also when pairs were welded;
+// huge values that stay finite are written and read back.
+TEST_F(ConversionCallsTest, NumbersBeyondTheFiniteRangeFailTheWrite) {
+  void* top = model("Top");
+  void* big = nullptr;
+  ASSERT_EQ(kalot_create_cadmodel(&big, "Big", 1e300, kInertia, kZero, 1e300, 1e300, "big.stl", nullptr), 0);
+  keep(big);
+  place(top, "A", model("ADef"));
+  place(top, "Big", big);
+  std::string text;
+  ASSERT_EQ(write(converter(top), "huge.xml", text), KALOT_SUCCESS);
+  EXPECT_TRUE(readBack(path("huge.xml")));
+
+  void* r = nullptr;
+  ASSERT_EQ(
+      kalot_create_cadmodelref(&r, "Scaled", "/Top/Scaled", big, kIdentity, kZero, 1e200, 0, 0, nullptr), 0);
+  keep(r);
+  ASSERT_EQ(kalot_add_refincadmodel(top, r), 0);
+  const double x[3] = {1, 0, 0};
+  mate(top, "Skew", "A", "Big", kLine, kPlane, kZ, x);  // welded: would be 4 if written
+  EXPECT_EQ(write(converter(top), "overflow.xml", text), KALOT_XML_READ_ERROR);
+  EXPECT_EQ(text, "");
+  EXPECT_FALSE(std::ifstream(path("overflow.xml")).good()) << "no partial file is left";
+}
+
 TEST_F(ConversionCallsTest, WriteProbesTheHeldSessionAndReopensADeadOne) {
   void* conv = converter(hingedPair());
   std::string text;

@@ -6,7 +6,11 @@
  * every handle with kalot_release_object. Linking an object into another
  * shares it, so a handle may be released as soon as its object is linked.
  * Texts are zero-terminated and copied; arrays are read at once (rotations 9
- * values column by column, points and directions 3, inertia 6). */
+ * values column by column, points and directions 3, inertia 6). Every number
+ * handed in must be finite: a NaN or an infinity (in a mass, inertia, centre of
+ * gravity, volume, area, material, rotation, translation, scale, location or
+ * axis) gives 1 and creates nothing. A number the conversion computes beyond
+ * the finite range makes kalot_write_xml return 3 without leaving a file. */
 #ifndef KALO_API_KALO_API_H
 #define KALO_API_KALO_API_H
 
@@ -30,6 +34,7 @@ KALO_API int kalot_cadmodel_setfilename(void* model, const char* geometryFileNam
 KALO_API int kalot_create_cadmodelref(void** out, const char* name, const char* nodeID, void* model,
                                       const double* rotation, const double* translation, double scale,
                                       int flexible, int fixed, const kalot_vis_mat_prop* material);
+/* 1 when the definition would place itself, directly or through a constraint. */
 KALO_API int kalot_add_refincadmodel(void* parentModel, void* ref);
 KALO_API int kalot_get_refflexibleflag(int* out, void* ref);
 KALO_API int kalot_get_reffixedflag(int* out, void* ref);
@@ -51,6 +56,8 @@ KALO_API int kalot_create_constrain(void** out, const char* name, KalotConstrain
                                     void* comp2, KalotGeomType entity1Type, KalotGeomType entity2Type,
                                     const double* entity1Location, const double* entity1Axis,
                                     const double* entity2Location, const double* entity2Axis);
+/* 1 when a component names a placement of the definition itself, which would
+ * keep it alive for ever. */
 KALO_API int kalot_add_constrain(void* model, void* constrain);
 
 /* Drops the handle's share of its object and frees the handle; null does nothing. */

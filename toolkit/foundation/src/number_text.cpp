@@ -19,18 +19,10 @@ constexpr double kArrayCleanTol = 1e-12;
 constexpr size_t kNumberBufSize = 32;
 
 // Appends v exactly as a classic-locale stream with the default float format
-// and precision 6 writes it ("%.6g"). std::to_chars with the general format
-// gives the same text for finite values without the stream's per-call locale
-// work; infinities and NaN are spelled here the way the stream spells them.
+// and precision 6 writes it ("%.6g"); std::to_chars with the general format
+// gives the same text without the stream's per-call locale work.
 void appendDouble(std::string& out, double v) {
-  if (std::isnan(v)) {
-    out += std::signbit(v) ? "-nan" : "nan";
-    return;
-  }
-  if (std::isinf(v)) {
-    out += v < 0 ? "-inf" : "inf";
-    return;
-  }
+  if (!std::isfinite(v)) throw NonFiniteNumber();
   char buf[kNumberBufSize];
   std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 6);
   out.append(buf, r.ptr);
@@ -50,6 +42,9 @@ std::istringstream& classicInput(const std::string& text) {
 }
 
 }  // namespace
+
+NonFiniteNumber::NonFiniteNumber() : std::range_error("A number to be written is not finite.") {}
+NonFiniteNumber::~NonFiniteNumber() = default;
 
 void s_zeroOutSmallVals(double* v, size_t n, double tol) {
   if (v == nullptr || n == 0) return;

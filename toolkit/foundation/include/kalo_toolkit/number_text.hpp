@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <stdexcept>
 #include <string>
 
 #include <kalo_toolkit/export.hpp>
@@ -9,6 +10,15 @@
 // locale, 6 significant digits. to_string replaces `out` and returns true only
 // when everything was written; from_string stores only on success.
 namespace kalo_toolkit::util {
+
+/// Thrown by every to_string of doubles for a NaN or an infinity: no reader
+/// accepts such a text, so a file holding one could not be opened again. File
+/// writers turn it into their failure code; `out` is left as it was.
+class KALO_TOOLKIT_API NonFiniteNumber : public std::range_error {
+ public:
+  NonFiniteNumber();
+  ~NonFiniteNumber() override;
+};
 
 KALO_TOOLKIT_API bool to_string(std::string& out, double v);
 KALO_TOOLKIT_API bool to_string(std::string& out, int v);
