@@ -104,8 +104,6 @@ std::string quoteForJson(const std::string& text) {
 }
 
 std::string numberForText(double v) {
-  // A mass total can overflow; the file writer's number form refuses that, a readable report does not.
-  if (!std::isfinite(v)) return std::isnan(v) ? "nan" : (v < 0 ? "-inf" : "inf");
   std::string out;
   kalo_toolkit::util::to_string(out, v);
   return out;

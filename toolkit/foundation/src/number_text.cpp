@@ -19,10 +19,18 @@ constexpr double kArrayCleanTol = 1e-12;
 constexpr size_t kNumberBufSize = 32;
 
 // Appends v exactly as a classic-locale stream with the default float format
-// and precision 6 writes it ("%.6g"); std::to_chars with the general format
-// gives the same text without the stream's per-call locale work.
+// and precision 6 writes it ("%.6g"). std::to_chars with the general format
+// gives the same text for finite values without the stream's per-call locale
+// work; infinities and NaN are spelled here the way the stream spells them.
 void appendDouble(std::string& out, double v) {
-  if (!std::isfinite(v)) throw NonFiniteNumber();
+  if (std::isnan(v)) {
+    out += std::signbit(v) ? "-nan" : "nan";
+    return;
+  }
+  if (std::isinf(v)) {
+    out += v < 0 ? "-inf" : "inf";
+    return;
+  }
   char buf[kNumberBufSize];
   std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 6);
   out.append(buf, r.ptr);

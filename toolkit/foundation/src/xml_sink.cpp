@@ -1,5 +1,6 @@
 #include <kalo_toolkit/xml_sink.hpp>
 
+#include <cmath>
 #include <stdexcept>
 
 #include <xercesc/dom/DOM.hpp>
@@ -22,12 +23,16 @@ void XmlSink::textElement(const char* name, const std::string& value) {
 void XmlSink::quotedElement(const char* name, const std::string& value) { textElement(name, quote(value)); }
 
 void XmlSink::numberElement(const char* name, double value) {
+  if (!std::isfinite(value)) throw NonFiniteNumber();
   std::string out;
   if (!to_string(out, value)) throw std::runtime_error(std::string("Cannot write number of ") + name);
   textElement(name, out);
 }
 
 void XmlSink::numbersElement(const char* name, const double* values, size_t n) {
+  for (size_t i = 0; i < n; ++i) {
+    if (!std::isfinite(values[i])) throw NonFiniteNumber();
+  }
   std::string out;
   if (!to_string(out, values, n)) throw std::runtime_error(std::string("Cannot write numbers of ") + name);
   textElement(name, out);

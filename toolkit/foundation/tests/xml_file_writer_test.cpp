@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <stdexcept>
 #include <string>
 
@@ -86,4 +87,27 @@ TEST_F(XmlFileWriterTest, ReplacesOnlyCompleteFilesAndKeepsWhatThePathIs) {
   // An unfinished document is a failure too.
   EXPECT_FALSE(writeXmlFile(dir + "/open.xml", [](XmlSink& sink) { sink.startElement("Root"); }));
   EXPECT_NE(access((dir + "/open.xml").c_str(), F_OK), 0);
+}
+
+// No reader accepts "nan" or "inf": a number element holding one fails the
+// write, alone or inside an array, and leaves no file.
+TEST_F(XmlFileWriterTest, NonFiniteNumbersFailTheWrite) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const std::string path = dir + "/bad.xml";
+  for (double bad : {inf, -inf, nan}) {
+    EXPECT_FALSE(writeXmlFile(path, [bad](XmlSink& sink) {
+      sink.startElement("Root");
+      sink.numberElement("mass", bad);
+      sink.endElement();
+    }));
+    EXPECT_NE(access(path.c_str(), F_OK), 0);
+    EXPECT_FALSE(writeXmlFile(path, [bad](XmlSink& sink) {
+      const double array[3] = {1e-13, bad, 1};  // survives the small-value cleaning
+      sink.startElement("Root");
+      sink.numbersElement("position", array, 3);
+      sink.endElement();
+    }));
+    EXPECT_NE(access(path.c_str(), F_OK), 0);
+  }
 }

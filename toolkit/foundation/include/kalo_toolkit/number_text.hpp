@@ -11,9 +11,10 @@
 // when everything was written; from_string stores only on success.
 namespace kalo_toolkit::util {
 
-/// Thrown by every to_string of doubles for a NaN or an infinity: no reader
-/// accepts such a text, so a file holding one could not be opened again. File
-/// writers turn it into their failure code; `out` is left as it was.
+/// Thrown by the file writers for a NaN or an infinity: no reader accepts such
+/// a text, so a file holding one could not be opened again. The writers turn
+/// it into their failure code. The to_string forms below still spell such
+/// values as a stream does ("nan", "-inf"), for texts that are not files.
 class KALO_TOOLKIT_API NonFiniteNumber : public std::range_error {
  public:
   NonFiniteNumber();
