@@ -1,0 +1,134 @@
+// MJCF for MuJoCo 2.2 and later: nested bodies, several joints per body, a
+// free joint only on bodies directly below the world, loop closures as
+// equality constraints.
+
+#include "sim_text.hpp"
+#include "sim_writers.hpp"
+
+namespace kalo_toolkit {
+namespace sim {
+
+namespace {
+
+class MjcfWriter {
+ public:
+  MjcfWriter(const SimTree& tree, std::vector<std::string>* report) : tree_(tree), report_(report) {}
+
+  std::string write() {
+    xml_.open("mujoco", {{"model", tree_.modelName}});
+    // Masses come from the model only; meshes are pictures.
+    xml_.leaf("compiler", {{"angle", "radian"}, {"inertiafromgeom", "false"}});
+    bool meshes = false;
+    for (const SimLink& link : tree_.links) meshes = meshes || link.hasMesh;
+    if (meshes) {
+      xml_.open("asset");
+      for (const SimLink& link : tree_.links)
+        if (link.hasMesh) {
+          const std::string s = number(link.mesh.scale);
+          xml_.leaf("mesh",
+                    {{"name", link.name}, {"file", link.mesh.file}, {"scale", s + ' ' + s + ' ' + s}});
+        }
+      xml_.close();
+    }
+    xml_.open("worldbody");
+    for (int root : tree_.roots) writeBody(root);
+    xml_.close();
+    writeClosures();
+    xml_.close();
+    return xml_.str();
+  }
+
+ private:
+  void writeBody(int index) {
+    const SimLink& link = tree_.links[static_cast<size_t>(index)];
+    const Vec3 parentOrigin = link.parent < 0 ? Vec3{} : tree_.links[static_cast<size_t>(link.parent)].origin;
+    xml_.open("body", {{"name", link.name}, {"pos", numbers(sub(link.origin, parentOrigin))}});
+    if (link.mass > 0) {
+      const Mat3& i = link.inertia;
+      xml_.leaf("inertial",
+                {{"pos", numbers(sub(link.com, link.origin))},
+                 {"mass", number(link.mass)},
+                 {"fullinertia", numbers(std::array<double, 6>{at(i, 0, 0), at(i, 1, 1), at(i, 2, 2),
+                                                               at(i, 0, 1), at(i, 0, 2), at(i, 1, 2)}
+                                             .data(),
+                                         6)}});
+    }
+    if (link.free) {
+      xml_.leaf("freejoint", {{"name", link.jointName.empty() ? link.dofs.back().name : link.jointName}});
+    } else {
+      for (const SimDof& dof : link.dofs) {
+        XmlText::Attributes a{{"name", dof.name},
+                              {"type", dof.kind == DofKind::Slide   ? "slide"
+                                       : dof.kind == DofKind::Hinge ? "hinge"
+                                                                    : "ball"},
+                              {"pos", numbers(sub(dof.point, link.origin))}};
+        if (dof.kind != DofKind::Ball) a.emplace_back("axis", numbers(dof.axis));
+        xml_.leaf("joint", a);
+      }
+    }
+    if (link.hasMesh) {
+      const Quat q = quatFromMatrix(link.mesh.rotation);
+      xml_.leaf("geom", {{"type", "mesh"},
+                         {"mesh", link.name},
+                         {"pos", numbers(sub(link.mesh.position, link.origin))},
+                         {"quat", numbers(q.data(), 4)},
+                         {"contype", "0"},
+                         {"conaffinity", "0"},
+                         {"group", "1"}});
+    }
+    for (const SimSite& site : link.sites) {
+      const Quat q = quatFromMatrix(site.rotation);
+      xml_.leaf("site", {{"name", site.name},
+                         {"pos", numbers(sub(site.position, link.origin))},
+                         {"quat", numbers(q.data(), 4)}});
+    }
+    for (int child : link.children) writeBody(child);
+    xml_.close();
+  }
+
+  void writeClosures() {
+    if (tree_.closures.empty()) return;
+    xml_.open("equality");
+    for (const SimClosure& c : tree_.closures) {
+      // body1 must be a body; the world, when on one side, is body2's default.
+      const int body1 = c.link1 < 0 ? c.link2 : c.link1;
+      const int body2 = c.link1 < 0 ? -1 : c.link2;
+      XmlText::Attributes a{{"name", c.name}, {"body1", tree_.links[static_cast<size_t>(body1)].name}};
+      if (body2 >= 0) a.emplace_back("body2", tree_.links[static_cast<size_t>(body2)].name);
+      size_t slides = 0, hinges = 0, balls = 0;
+      for (const SimDof& d : c.dofs) {
+        slides += d.kind == DofKind::Slide;
+        hinges += d.kind == DofKind::Hinge;
+        balls += d.kind == DofKind::Ball;
+      }
+      const std::string where = "joint '" + c.name + "': loop closure";
+      if (c.dofs.empty()) {
+        xml_.leaf("weld", a);
+      } else if (slides == 0 && c.dofs.size() == 1) {
+        a.emplace_back("anchor", numbers(sub(c.point, tree_.links[static_cast<size_t>(body1)].origin)));
+        xml_.leaf("connect", a);
+        if (hinges == 1)
+          report_->push_back(
+              where + " held at its point by an equality connect; its hinge axis is kept by the tree joints");
+      } else {
+        report_->push_back(where + " with " + std::to_string(slides) + " slide, " + std::to_string(hinges) +
+                           " hinge and " + std::to_string(balls) +
+                           " ball freedoms has no MuJoCo equality; dropped");
+      }
+    }
+    xml_.close();
+  }
+
+  const SimTree& tree_;
+  std::vector<std::string>* report_;
+  XmlText xml_;
+};
+
+}  // namespace
+
+std::string writeMjcf(const SimTree& tree, std::vector<std::string>* report) {
+  return MjcfWriter(tree, report).write();
+}
+
+}  // namespace sim
+}  // namespace kalo_toolkit

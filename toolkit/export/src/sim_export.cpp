@@ -1,0 +1,96 @@
+// Public entry points of the simulator export: build the tree, run the
+// format's writer, and write the file whole or not at all.
+
+#include <kalo_toolkit/sim_export.hpp>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+#include <unistd.h>
+
+#include "sim_tree.hpp"
+#include "sim_writers.hpp"
+
+namespace kalo_toolkit {
+namespace sim {
+
+bool formatFromName(const std::string& name, Format* format) {
+  if (name == "mjcf")
+    *format = Format::Mjcf;
+  else if (name == "sdf")
+    *format = Format::Sdf;
+  else if (name == "urdf")
+    *format = Format::Urdf;
+  else
+    return false;
+  return true;
+}
+
+std::string formatName(Format format) {
+  switch (format) {
+    case Format::Sdf:
+      return "sdf";
+    case Format::Urdf:
+      return "urdf";
+    case Format::Mjcf:
+      break;
+  }
+  return "mjcf";
+}
+
+ExportResult exportToString(const ZoltModel& model, const ExportOptions& options, std::string* text) {
+  ExportResult result;
+  try {
+    if (!text) throw ExportError("no output text given");
+    if (!std::isfinite(options.meshScale) || options.meshScale < 0)
+      throw ExportError("mesh scale " + std::to_string(options.meshScale) + " is not a positive number");
+    SimTree tree = buildSimTree(model, TreeOptions{options.meshDir, options.meshScale});
+    result.report = tree.report;
+    switch (options.format) {
+      case Format::Mjcf:
+        *text = writeMjcf(tree, &result.report);
+        break;
+      case Format::Sdf:
+        *text = writeSdf(tree, &result.report);
+        break;
+      case Format::Urdf:
+        *text = writeUrdf(tree, &result.report);
+        break;
+    }
+  } catch (const std::exception& e) {
+    result.code = 1;
+    result.error = e.what();
+    result.report.clear();
+  }
+  return result;
+}
+
+ExportResult exportToFile(const ZoltModel& model, const std::string& path, const ExportOptions& options) {
+  std::string text;
+  ExportResult result = exportToString(model, options, &text);
+  if (result.code != 0) return result;
+  // A temporary file beside the target replaces it only when written whole.
+  const std::string temporary = path + ".part" + std::to_string(static_cast<long>(getpid()));
+  const auto fail = [&](const std::string& why) {
+    std::remove(temporary.c_str());
+    result.code = 1;
+    result.error = "cannot write '" + path + "': " + why;
+    result.report.clear();
+    return result;
+  };
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) return fail(std::strerror(errno));
+    out << text;
+    out.close();
+    if (!out) return fail("the write did not complete");
+  }
+  if (std::rename(temporary.c_str(), path.c_str()) != 0) return fail(std::strerror(errno));
+  return result;
+}
+
+}  // namespace sim
+}  // namespace kalo_toolkit
