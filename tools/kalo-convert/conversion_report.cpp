@@ -162,7 +162,8 @@ std::string weldReason(const std::string& report) {
   return reason;
 }
 
-std::string conversionReportJson(const Cad2Zolt& converter, const ConvertOptions& options, int result) {
+std::string conversionReportJson(const Cad2Zolt& converter, const ConvertOptions& options, int result,
+                                 const std::vector<std::string>& exportReport) {
   JsonWriter json;
   json.beginObject();
   json.key("input");
@@ -235,6 +236,14 @@ std::string conversionReportJson(const Cad2Zolt& converter, const ConvertOptions
   json.key("pairsWelded");
   json.value(welded);
   json.endObject();
+  if (options.toSimulator) {
+    json.key("format");
+    json.value(kalo_toolkit::sim::formatName(options.simulatorFormat));
+    json.key("exportReport");
+    json.beginArray();
+    for (const std::string& line : exportReport) json.value(line);
+    json.endArray();
+  }
   json.endObject();
   return json.text();
 }

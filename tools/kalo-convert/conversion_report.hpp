@@ -3,6 +3,7 @@
 // The machine-readable conversion report of kalo-convert (--report-json).
 
 #include <string>
+#include <vector>
 
 namespace kalo_toolkit {
 class Cad2Zolt;
@@ -23,8 +24,9 @@ std::string weldReason(const std::string& report);
 
 /// JSON document: input, output, units, result, one entry per constrained
 /// pair (parts, constraint names, the joint with its primitives and frames,
-/// status, weld reason) and the totals of the model.
+/// status, weld reason) and the totals of the model; with --to also the
+/// simulator format and the export's report lines.
 std::string conversionReportJson(const kalo_toolkit::Cad2Zolt& converter, const ConvertOptions& options,
-                                 int result);
+                                 int result, const std::vector<std::string>& exportReport = {});
 
 }  // namespace kalo_convert

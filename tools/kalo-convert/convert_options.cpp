@@ -82,9 +82,9 @@ bool parseConvertOptions(const std::vector<std::string>& args, ConvertOptions& o
       value = arg.substr(eq + 1);
       hasValue = true;
     }
-    static const char* const kWithValue[] = {"--units",        "--tolerances", "--created-using",
-                                             "--created-from", "--created-on", "--created-by",
-                                             "--name",         "--report-json"};
+    static const char* const kWithValue[] = {"--units",        "--tolerances",  "--created-using",
+                                             "--created-from", "--created-on",  "--created-by",
+                                             "--name",         "--report-json", "--to"};
     bool known = false;
     for (const char* candidate : kWithValue) known = known || name == candidate;
     if (!known) {
@@ -136,6 +136,12 @@ bool parseConvertOptions(const std::vector<std::string>& args, ConvertOptions& o
         return false;
       }
       options.modelName = value;
+    } else if (name == "--to") {
+      if (!kalo_toolkit::sim::formatFromName(value, &options.simulatorFormat)) {
+        error = "--to takes mjcf, sdf or urdf, not '" + value + "'";
+        return false;
+      }
+      options.toSimulator = true;
     } else {
       if (value.empty()) {
         error = "--report-json needs a file name";
@@ -146,7 +152,7 @@ bool parseConvertOptions(const std::vector<std::string>& args, ConvertOptions& o
   }
   if (options.help) return true;
   if (positional.size() != 2) {
-    error = positional.size() < 2 ? "expected an input CAD XML file and an output multibody XML file"
+    error = positional.size() < 2 ? "expected an input CAD XML file and an output file"
                                   : "too many arguments ('" + positional[2] + "')";
     return false;
   }
@@ -156,7 +162,7 @@ bool parseConvertOptions(const std::vector<std::string>& args, ConvertOptions& o
 }
 
 std::string convertUsage() {
-  return "usage: kalo-convert [options] INPUT.xml OUTPUT.xml\n"
+  return "usage: kalo-convert [options] INPUT.xml OUTPUT\n"
          "\n"
          "Converts a CAD XML file (an assembly written by the CAD XML writer) into a\n"
          "multibody XML file: rigid parts become bodies, flexible sub-assemblies\n"
@@ -174,6 +180,9 @@ std::string convertUsage() {
          "  --created-on TEXT        model attribute (default empty)\n"
          "  --created-by TEXT        model attribute (default empty)\n"
          "  --report-json FILE       also write a machine-readable conversion report\n"
+         "  --to mjcf|sdf|urdf       write OUTPUT as a simulator model (MuJoCo MJCF, SDFormat\n"
+         "                           1.9 or URDF) instead of a multibody XML file, with the\n"
+         "                           conventions and report lines of kalo-export (see its --help)\n"
          "  -h, --help               show this text\n"
          "\n"
          "The CAD XML file carries no node IDs; each placed reference gets one from its\n"

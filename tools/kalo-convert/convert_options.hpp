@@ -6,6 +6,7 @@
 #include <vector>
 
 #include <kalo_toolkit/kalot_types.h>
+#include <kalo_toolkit/sim_export.hpp>
 
 namespace kalo_convert {
 
@@ -21,8 +22,10 @@ struct ConvertOptions {
   std::string createdFrom;  ///< empty: the input path
   std::string createdOn;
   std::string createdBy;
-  std::string modelName;   ///< empty: the top definition's name
-  std::string reportJson;  ///< empty: no machine-readable report
+  std::string modelName;     ///< empty: the top definition's name
+  std::string reportJson;    ///< empty: no machine-readable report
+  bool toSimulator = false;  ///< --to given: write a simulator model instead of a multibody XML file
+  kalo_toolkit::sim::Format simulatorFormat = kalo_toolkit::sim::Format::Mjcf;
   bool help = false;
 };
 

@@ -11,6 +11,7 @@
 #include <kalo_toolkit/cad_model.hpp>
 #include <kalo_toolkit/cad_unit.hpp>
 #include <kalo_toolkit/enum_text.hpp>
+#include <kalo_toolkit/sim_export.hpp>
 #include <kalo_toolkit/zolt_model.hpp>
 
 #include "conversion_report.hpp"
@@ -52,21 +53,41 @@ int run(const kalo_convert::ConvertOptions& options) {
   converter.setTolerances(options.linearTolerance, options.angularTolerance, options.thirdTolerance);
 
   std::string report;
-  const int result = converter.writeToXML(report, options.output);
-  if (result != KALOT_SUCCESS && result != KALOT_UNHANDLED_CONSTRAINT)
-    return fail("cannot write '" + options.output + "' (" +
-                util::fromErrorToStr(static_cast<KalotError>(result)) + ")");
+  int result = KALOT_SUCCESS;
+  std::vector<std::string> exportReport;
+  if (options.toSimulator) {
+    // Straight to the simulator: the converted model is exported without a multibody file between.
+    result = converter.convertToZoltModel();
+    if (result != KALOT_SUCCESS)
+      return fail("cannot convert '" + options.input + "' (" +
+                  util::fromErrorToStr(static_cast<KalotError>(result)) + ")");
+    sim::ExportOptions exportOptions;
+    exportOptions.format = options.simulatorFormat;
+    const sim::ExportResult exported =
+        sim::exportToFile(*converter.getZoltModel(), options.output, exportOptions);
+    if (exported.code != 0) return fail(exported.error);
+    report = converter.getConversionMessage();
+    if (!report.empty()) result = KALOT_UNHANDLED_CONSTRAINT;
+    exportReport = exported.report;
+  } else {
+    result = converter.writeToXML(report, options.output);
+    if (result != KALOT_SUCCESS && result != KALOT_UNHANDLED_CONSTRAINT)
+      return fail("cannot write '" + options.output + "' (" +
+                  util::fromErrorToStr(static_cast<KalotError>(result)) + ")");
+  }
 
   std::cout << report;
+  for (const std::string& line : exportReport) std::cout << line << "\n";
   size_t welded = 0;
   for (const Cad2Zolt::PairRecord& pair : converter.getPairRecords())
     welded += pair.status == KALOT_UNHANDLED_CONSTRAINT ? 1 : 0;
-  std::cout << "Wrote " << options.output << ": " << converter.getPairRecords().size()
-            << " constrained pairs, " << welded << " welded.\n";
+  std::cout << "Wrote " << options.output;
+  if (options.toSimulator) std::cout << " (" << sim::formatName(options.simulatorFormat) << ")";
+  std::cout << ": " << converter.getPairRecords().size() << " constrained pairs, " << welded << " welded.\n";
 
   if (!options.reportJson.empty()) {
     std::ofstream json(options.reportJson, std::ios::binary | std::ios::trunc);
-    json << kalo_convert::conversionReportJson(converter, options, result);
+    json << kalo_convert::conversionReportJson(converter, options, result, exportReport);
     json.close();
     if (!json) return fail("cannot write the JSON report '" + options.reportJson + "'");
   }

@@ -54,7 +54,7 @@ class MjcfWriter {
                                          6)}});
     }
     if (link.free) {
-      xml_.leaf("freejoint", {{"name", link.jointName.empty() ? link.dofs.back().name : link.jointName}});
+      xml_.leaf("freejoint", {{"name", link.jointName}});
     } else {
       for (const SimDof& dof : link.dofs) {
         XmlText::Attributes a{{"name", dof.name},

@@ -112,5 +112,15 @@ Quat quatFromMatrix(const Mat3& r) {
   return q;
 }
 
+Vec3 rpyFromMatrix(const Mat3& r) {
+  const double sinPitch = std::max(-1.0, std::min(1.0, -at(r, 2, 0)));
+  const double pitch = std::asin(sinPitch);
+  if (std::fabs(sinPitch) > 1.0 - 1e-12) {
+    // Gimbal lock: only roll -/+ yaw is defined; take yaw 0.
+    return {std::atan2(-at(r, 1, 2), at(r, 1, 1)), pitch, 0.0};
+  }
+  return {std::atan2(at(r, 2, 1), at(r, 2, 2)), pitch, std::atan2(at(r, 1, 0), at(r, 0, 0))};
+}
+
 }  // namespace sim
 }  // namespace kalo_toolkit

@@ -34,5 +34,8 @@ void symmetricEigen(const Mat3& m, Vec3* values, Mat3* vectors);
 /// The unit quaternion of a rotation matrix (normalised, sign chosen so w >= 0).
 Quat quatFromMatrix(const Mat3& r);
 
+/// Roll, pitch, yaw of R = Rz(yaw) * Ry(pitch) * Rx(roll), the fixed-axis angles of URDF and SDFormat poses.
+Vec3 rpyFromMatrix(const Mat3& r);
+
 }  // namespace sim
 }  // namespace kalo_toolkit

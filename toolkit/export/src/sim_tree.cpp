@@ -160,6 +160,7 @@ class TreeBuilder {
     for (int i = 0; i < 9; ++i) local[i] = body.getInertia()[i] * kgm2;
     link.com = cgPose.position;
     link.inertia = rotateTensor(cgPose.rotation, local);
+    cgRotation_.push_back(cgPose.rotation);
     link.origin = link.com;
 
     // Sites for every frame; the part's own frame also places its mesh.
@@ -202,6 +203,21 @@ class TreeBuilder {
     return found->second;
   }
 
+  /// The axes a primitive's axis is given in: the world's, a frame of the joint, or the
+  /// centre of mass frame of a body on one side of it.
+  Mat3 axesOf(const std::string& ref, const SourceJoint& j, const std::string& where) {
+    if (ref.empty() || ref == "WORLD") return identity3();
+    const Joint& joint = *j.joint;
+    if (joint.getBaseFrame()->getFrame()->getName() == ref) return j.basePose.rotation;
+    if (joint.getFollowerFrame()->getFrame()->getName() == ref) return j.followerPose.rotation;
+    for (int side : {j.base, j.follower})
+      if (side != kWorld && bodies_[static_cast<size_t>(side)].body->getName() == ref)
+        return cgRotation_[static_cast<size_t>(side)];
+    tree_.report.push_back(where + ": axis reference frame " + quoted(ref) +
+                           " is neither \"WORLD\" nor a frame or body of the joint; taken as the world axes");
+    return identity3();
+  }
+
   void readJoint(SourceJoint& j) {
     const Joint& joint = *j.joint;
     j.name = tree_.names.claim(j.prefix + joint.getName());
@@ -210,11 +226,14 @@ class TreeBuilder {
     j.follower = ownerOf(joint.getFollowerFrame().get(), where, "follower", &j.followerPose);
     const int type = static_cast<int>(joint.getType());
     j.connector = type >= KALOT_JOINT_MASSLESS_CONNECTOR && type <= KALOT_JOINT_MASSLESS_CONNECTOR_PS;
-    if (j.connector && joint.getPrimitiveCount() != 2)
-      throw ExportError(where + ": a massless connector needs two primitives, it has " +
-                        std::to_string(joint.getPrimitiveCount()));
+    if (j.connector && joint.getPrimitiveCount() != 2) {
+      tree_.report.push_back(where + ": massless connector with " + std::to_string(joint.getPrimitiveCount()) +
+                             " primitives (it needs two); exported as an ordinary joint at its follower frame");
+      j.connector = false;
+    }
 
     int slides = 0, balls = 0;
+    bool connectorWeld = false;
     for (size_t i = 0; i < joint.getPrimitiveCount(); ++i) {
       const auto prim = joint.getPrimitiveAt(i);
       if (!prim) continue;
@@ -222,48 +241,27 @@ class TreeBuilder {
       SimDof dof;
       switch (prim->getType()) {
         case KALOT_PRIM_WELD:
-          if (j.connector) throw ExportError(primWhere + ": a massless connector cannot hold a weld");
+          connectorWeld = connectorWeld || j.connector;
           continue;
-        case KALOT_PRIM_PRISMATIC:
-          dof.kind = DofKind::Slide;
-          ++slides;
-          break;
-        case KALOT_PRIM_REVOLUTE:
-          dof.kind = DofKind::Hinge;
-          break;
-        case KALOT_PRIM_SPHERICAL:
-          dof.kind = DofKind::Ball;
-          ++balls;
-          break;
-        default:
-          throw ExportError(primWhere + ": unknown primitive type " + quoted(prim->getName()));
+        case KALOT_PRIM_PRISMATIC: dof.kind = DofKind::Slide; ++slides; break;
+        case KALOT_PRIM_REVOLUTE: dof.kind = DofKind::Hinge; break;
+        case KALOT_PRIM_SPHERICAL: dof.kind = DofKind::Ball; ++balls; break;
+        default: throw ExportError(primWhere + ": unknown primitive type " + quoted(prim->getName()));
       }
       if (!finite(prim->getAxis(), 3)) throw ExportError(primWhere + ": axis is not a finite number");
-      Vec3 axis{prim->getAxis()[0], prim->getAxis()[1], prim->getAxis()[2]};
-      const std::string& ref = prim->getRefFrame();
-      if (!ref.empty() && ref != "WORLD") {
-        // An axis given in one of the joint's own frames.
-        const FrameRef* sides[2] = {joint.getBaseFrame().get(), joint.getFollowerFrame().get()};
-        const FramePose* poses[2] = {&j.basePose, &j.followerPose};
-        bool found = false;
-        for (int s = 0; s < 2 && !found; ++s)
-          if (sides[s]->getFrame()->getName() == ref) {
-            axis = times(poses[s]->rotation, axis);
-            found = true;
-          }
-        if (!found)
-          throw ExportError(primWhere + ": axis reference frame " + quoted(ref) +
-                            " is not a frame of the joint");
-      }
+      const Vec3 given{prim->getAxis()[0], prim->getAxis()[1], prim->getAxis()[2]};
+      const Vec3 axis = times(axesOf(prim->getRefFrame(), j, primWhere), given);
       if (dof.kind != DofKind::Ball) {
         const double length = norm(axis);
         if (!(length > 1e-12)) throw ExportError(primWhere + ": axis has no direction");
         dof.axis = scaled(axis, 1.0 / length);
       }
-      const bool atBase = j.connector && j.dofs.empty();
-      dof.point = atBase ? j.basePose.position : j.followerPose.position;
+      // A connector's first primitive acts at its base frame, the second at its follower frame.
+      dof.point = j.connector && i == 0 ? j.basePose.position : j.followerPose.position;
       j.dofs.push_back(dof);
     }
+    // A connector with a welded end needs no body between: it is one joint at its free end.
+    if (connectorWeld) j.connector = false;
     if (!j.connector && slides == 3 && balls == 1 && j.dofs.size() == 4) {
       Vec3 a[3];
       int n = 0;
@@ -342,11 +340,8 @@ class TreeBuilder {
     }
     SimLink& link = tree_.links[static_cast<size_t>(child)];
     link.parent = parent;
-    link.origin = reversed ? j.basePose.position : j.followerPose.position;
+    link.origin = dofs.empty() ? j.followerPose.position : dofs.back().point;
     link.dofs = dofs;
-    // The freedoms of one joint act at the child's side of it.
-    if (!j.connector)
-      for (SimDof& d : link.dofs) d.point = link.origin;
     link.sixDof = j.sixDof;
     nameDofs(link.dofs, j.name);
     link.jointName = j.name;
@@ -396,7 +391,8 @@ class TreeBuilder {
       ball.kind = DofKind::Ball;
       ball.point = link.com;
       link.dofs.push_back(ball);
-      nameDofs(link.dofs, link.name + kPathSeparator + "free");
+      link.jointName = tree_.names.claim(link.name + kPathSeparator + "free");
+      nameDofs(link.dofs, link.jointName);
       tree_.report.push_back("body " + quoted(link.name) +
                              ": no joint ties it to the ground; exported free (six freedoms)");
       inTree[nextFloating] = true;
@@ -478,6 +474,7 @@ class TreeBuilder {
   std::vector<SourceJoint> joints_;
   std::map<const Frame*, int> owner_;
   std::vector<int> order_;
+  std::vector<Mat3> cgRotation_;  ///< per body, the axes of its centre of mass frame
 };
 
 }  // namespace

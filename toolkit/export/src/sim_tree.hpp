@@ -65,8 +65,8 @@ struct SimLink {
   bool free = false;         ///< six freedoms relative to the world: one free joint where the format has one
   bool moving = false;       ///< some freedom lies between it and the world
   bool light = false;        ///< made for a massless connector
-  std::string jointName;     ///< the joint it hangs by; empty when it hangs free with no joint of the model
-  std::string jointRawName;  ///< that joint's own name
+  std::string jointName;     ///< the joint it hangs by ("<link>.free" when no joint of the model holds it)
+  std::string jointRawName;  ///< that joint's own name; empty when no joint of the model holds it
   int jointSubsystem = 0;    ///< subsystem that holds that joint
   bool hasMesh = false;
   SimMesh mesh;

@@ -1,10 +1,108 @@
+// URDF: one tree of links below a link "world"; flat names with the subsystem
+// path; no closed loops, no ball joint and no rotation on an inertial (a
+// current MuJoCo drops it), so the tensor is written in the link's axes.
+
+#include "joint_chain.hpp"
+#include "sim_text.hpp"
 #include "sim_writers.hpp"
 
 namespace kalo_toolkit {
 namespace sim {
 
-std::string writeUrdf(const SimTree&, std::vector<std::string>*) {
-  throw ExportError("urdf export is not available yet");
+namespace {
+
+// Limits that URDF demands on a prismatic joint; wide enough never to bind.
+constexpr double kSlideLimit = 1000.0;  // m
+constexpr double kEffortLimit = 1e6;    // N
+constexpr double kVelocityLimit = 1e6;  // m/s
+
+class UrdfWriter {
+ public:
+  UrdfWriter(const SimTree& tree, std::vector<std::string>* report) : names_(tree.names), report_(report) {
+    ChainRules rules;
+    rules.ballAsHinges = true;
+    rules.floatingJoint = true;
+    chains_ = chainJoints(tree, rules, &names_, report);
+    modelName_ = tree.modelName;
+  }
+
+  std::string write() {
+    xml_.open("robot", {{"name", modelName_}});
+    // MuJoCo's URDF import would fold bodies fixed to the world into it and lose their mass.
+    xml_.open("mujoco");
+    xml_.leaf("compiler", {{"fusestatic", "false"}});
+    xml_.close();
+    xml_.leaf("link", {{"name", "world"}});
+    for (const SimLink& link : chains_.links) writeLink(link);
+    for (const ChainJoint& j : chains_.joints) writeJoint(j);
+    xml_.close();
+    return xml_.str();
+  }
+
+ private:
+  void writeLink(const SimLink& link) {
+    xml_.open("link", {{"name", link.name}});
+    xml_.open("inertial");
+    xml_.leaf("origin", {{"xyz", numbers(sub(link.com, link.origin))}});
+    xml_.leaf("mass", {{"value", number(link.mass)}});
+    const Mat3& i = link.inertia;
+    xml_.leaf("inertia", {{"ixx", number(at(i, 0, 0))},
+                          {"ixy", number(at(i, 0, 1))},
+                          {"ixz", number(at(i, 0, 2))},
+                          {"iyy", number(at(i, 1, 1))},
+                          {"iyz", number(at(i, 1, 2))},
+                          {"izz", number(at(i, 2, 2))}});
+    xml_.close();
+    if (link.hasMesh) {
+      xml_.open("visual");
+      xml_.leaf("origin", {{"xyz", numbers(sub(link.mesh.position, link.origin))},
+                           {"rpy", numbers(rpyFromMatrix(link.mesh.rotation))}});
+      xml_.open("geometry");
+      const std::string s = number(link.mesh.scale);
+      xml_.leaf("mesh", {{"filename", link.mesh.file}, {"scale", s + ' ' + s + ' ' + s}});
+      xml_.close();
+      xml_.close();
+    }
+    xml_.close();
+  }
+
+  void writeJoint(const ChainJoint& j) {
+    const char* type = j.kind == ChainKind::Slide      ? "prismatic"
+                       : j.kind == ChainKind::Hinge    ? "continuous"
+                       : j.kind == ChainKind::Floating ? "floating"
+                                                       : "fixed";
+    const SimLink& child = chains_.links[static_cast<size_t>(j.child)];
+    const Vec3 parentOrigin = j.parent < 0 ? Vec3{} : chains_.links[static_cast<size_t>(j.parent)].origin;
+    xml_.open("joint", {{"name", j.name}, {"type", type}});
+    xml_.leaf("parent", {{"link", j.parent < 0 ? std::string("world")
+                                               : chains_.links[static_cast<size_t>(j.parent)].name}});
+    xml_.leaf("child", {{"link", child.name}});
+    xml_.leaf("origin", {{"xyz", numbers(sub(child.origin, parentOrigin))}});
+    if (j.kind == ChainKind::Slide || j.kind == ChainKind::Hinge)
+      xml_.leaf("axis", {{"xyz", numbers(j.axis)}});
+    if (j.kind == ChainKind::Slide) {
+      xml_.leaf("limit", {{"lower", number(-kSlideLimit)},
+                          {"upper", number(kSlideLimit)},
+                          {"effort", number(kEffortLimit)},
+                          {"velocity", number(kVelocityLimit)}});
+      report_->push_back("joint '" + j.name + "': URDF limits written as defaults: position " +
+                         number(-kSlideLimit) + " .. " + number(kSlideLimit) + " m, effort " +
+                         number(kEffortLimit) + " N, velocity " + number(kVelocityLimit) + " m/s");
+    }
+    xml_.close();
+  }
+
+  NameTable names_;
+  std::vector<std::string>* report_;
+  ChainTree chains_;
+  std::string modelName_;
+  XmlText xml_;
+};
+
+}  // namespace
+
+std::string writeUrdf(const SimTree& tree, std::vector<std::string>* report) {
+  return UrdfWriter(tree, report).write();
 }
 
 }  // namespace sim

@@ -22,6 +22,7 @@
 #include <kalo_toolkit/ground.hpp>
 #include <kalo_toolkit/joint.hpp>
 #include <kalo_toolkit/primitive.hpp>
+#include <kalo_toolkit/sim_export.hpp>
 #include <kalo_toolkit/subsystem.hpp>
 #include <kalo_toolkit/subsystem_ref.hpp>
 #include <kalo_toolkit/zolt_model.hpp>
@@ -88,6 +89,8 @@ TEST(ConvertOptions, RefusesWhatItCannotUse) {
       {"--verbose", "in.xml", "out.xml"},
       {"-x", "in.xml", "out.xml"},
       {"in.xml", "out.xml", "--report-json"},
+      {"--to", "MJCF", "in.xml", "out.xml"},
+      {"--to=gltf", "in.xml", "out.xml"},
   };
   for (const auto& args : bad) {
     std::string joined;
@@ -305,6 +308,44 @@ TEST_F(KaloConvertRun, UnitsLabelAndScaleTheModel) {
   EXPECT_DOUBLE_EQ(frame.getInertia()[0], 0.5 * 0.01) << "g*mm^2 to g*cm^2";
   EXPECT_EQ(frame.getLinkAt(0)->getPositionUnits(), KALOT_LENGTH_MM);
   EXPECT_EQ(frame.getVolumeUnits(), KALOT_VOL_MM3);
+}
+
+TEST_F(KaloConvertRun, ToASimulatorFormatWritesItStraightFromTheCADFile) {
+  const std::string input = kSamples + "slider_crank.xml";
+  ASSERT_EQ(run({"--to", "mjcf", "--report-json", path("s.json"), input, path("s.mjcf")}), 0) << err;
+  const std::string closure =
+      "joint 'Rod--Slider': loop closure held at its point by an equality connect; its hinge axis is kept by "
+      "the "
+      "tree joints\n";
+  EXPECT_NE(out.find("Error Details: "), std::string::npos) << "the conversion report comes first";
+  EXPECT_NE(out.find(closure + "Wrote " + path("s.mjcf") + " (mjcf): 7 constrained pairs, 1 welded.\n"),
+            std::string::npos)
+      << out;
+  const std::string mjcf = read(path("s.mjcf"));
+  EXPECT_EQ(mjcf.find("<mujoco model=\"SliderCrank\">"), 39u) << mjcf;
+  EXPECT_NE(mjcf.find("<connect name=\"Rod--Slider\""), std::string::npos);
+
+  boost::property_tree::ptree json;
+  boost::property_tree::read_json(path("s.json"), json);
+  EXPECT_EQ(json.get<std::string>("format"), "mjcf");
+  EXPECT_EQ(json.get<int>("result"), 4);
+  EXPECT_EQ(values(json.get_child("exportReport")),
+            std::vector<std::string>{closure.substr(0, closure.size() - 1)});
+
+  // Same file as converting, then exporting the multibody file.
+  ASSERT_EQ(run({input, path("s.xml")}), 0) << err;
+  const auto model = readModel(path("s.xml"));
+  ASSERT_TRUE(model);
+  std::string viaFile;
+  ASSERT_EQ(kalo_toolkit::sim::exportToString(*model, kalo_toolkit::sim::ExportOptions(), &viaFile).code, 0);
+  EXPECT_EQ(viaFile, mjcf);
+
+  for (const char* format : {"sdf", "urdf"}) {
+    ASSERT_EQ(run({"--to", format, input, path("s." + std::string(format))}), 0) << err;
+    EXPECT_NE(out.find(std::string(" (") + format + "): 7 constrained pairs"), std::string::npos) << out;
+  }
+  EXPECT_EQ(run({"--to", "urdf", input, path("missing/s.urdf")}), 1);
+  EXPECT_NE(err.find("cannot write '" + path("missing/s.urdf") + "'"), std::string::npos) << err;
 }
 
 TEST_F(KaloConvertRun, FailsClearlyOnBadFilesOptionsAndWrites) {
