@@ -174,6 +174,7 @@ class Reader {
             e.primitives.push_back(Primitive::Weld);
         }
       }
+      e.sixDof = slides == 3 && balls == 1 && e.primitives.size() == 4;
       out_.joints.push_back(e);
     }
   }
@@ -259,6 +260,17 @@ std::vector<bool> ExpectedModel::downstreamOf(int joint) const {
       at = j.reversed ? j.follower : j.base;
     }
   return below;
+}
+
+bool ExpectedModel::moving(int body) const {
+  for (int at = body; at != kWorld;) {
+    const int via = parentJoint[static_cast<size_t>(at)];
+    if (via < 0) return false;
+    const ExpectedJoint& j = joints[static_cast<size_t>(via)];
+    if (j.freedoms > 0) return true;
+    at = j.reversed ? j.follower : j.base;
+  }
+  return false;
 }
 
 int ExpectedModel::bodyIndex(const std::string& name) const {

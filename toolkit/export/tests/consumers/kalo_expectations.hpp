@@ -43,6 +43,7 @@ struct ExpectedJoint {
   std::vector<Primitive> primitives;
   std::vector<Vec3> axes;  ///< world, unit, per primitive
   int freedoms = 0;
+  bool sixDof = false;  ///< three prismatic primitives and a spherical one
   bool inTree = false;
   bool reversed = false;  ///< the tree reaches its follower first: the base hangs below
   /// Index of the body that hangs by this joint in the tree.
@@ -60,6 +61,9 @@ struct ExpectedModel {
   double totalMass = 0;  ///< kg
   Vec3 centreOfMass{};   ///< world, m
 
+  /// Whether some freedom lies between the body and the ground in the tree
+  /// (a body no joint reaches counts as standing still).
+  bool moving(int body) const;
   /// Bodies below the tree joint `joint` (its child and everything hanging from it).
   std::vector<bool> downstreamOf(int joint) const;
   int bodyIndex(const std::string& name) const;

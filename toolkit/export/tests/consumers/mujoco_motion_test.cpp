@@ -172,16 +172,21 @@ TEST_P(MujocoMotion, OneSecondUnderGravityKeepsLoopsClosedAndMovesWhatPhysicsMov
   std::map<std::string, Vec3> start;
   for (const ExpectedFrame& f : e.frames)
     if (f.body >= 0) start[f.site] = sitePosition(m, d, f.site);
+  // The loop residual must stay small all through the second, not just at its end.
+  std::map<std::string, double> worstResidual;
   const int steps = static_cast<int>(std::lround(1.0 / m->opt.timestep));
-  for (int i = 0; i < steps; ++i) mj_step(m, d);
-  mj_kinematics(m, d);
-
-  for (const ExpectedJoint& j : e.joints) {
-    if (j.inTree || j.base == j.follower) continue;
-    const Vec3 a = sitePosition(m, d, e.frames[static_cast<size_t>(j.baseFrame)].site);
-    const Vec3 b = sitePosition(m, d, e.frames[static_cast<size_t>(j.followerFrame)].site);
-    EXPECT_LT(std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]), 1e-3) << "loop closure " << j.name;
+  for (int i = 0; i < steps; ++i) {
+    mj_step(m, d);
+    mj_kinematics(m, d);
+    for (const ExpectedJoint& j : e.joints) {
+      if (j.inTree || j.base == j.follower) continue;
+      const Vec3 a = sitePosition(m, d, e.frames[static_cast<size_t>(j.baseFrame)].site);
+      const Vec3 b = sitePosition(m, d, e.frames[static_cast<size_t>(j.followerFrame)].site);
+      double& worst = worstResidual[j.name];
+      worst = std::max(worst, std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]));
+    }
   }
+  for (const auto& [joint, worst] : worstResidual) EXPECT_LT(worst, 1e-3) << "loop closure " << joint;
 
   const auto& table = gravityExpectations().at(GetParam());
   for (const auto& [joint, expect] : table) {
