@@ -227,8 +227,9 @@ class TreeBuilder {
     const int type = static_cast<int>(joint.getType());
     j.connector = type >= KALOT_JOINT_MASSLESS_CONNECTOR && type <= KALOT_JOINT_MASSLESS_CONNECTOR_PS;
     if (j.connector && joint.getPrimitiveCount() != 2) {
-      tree_.report.push_back(where + ": massless connector with " + std::to_string(joint.getPrimitiveCount()) +
-                             " primitives (it needs two); exported as an ordinary joint at its follower frame");
+      tree_.report.push_back(
+          where + ": massless connector with " + std::to_string(joint.getPrimitiveCount()) +
+          " primitives (it needs two); exported as an ordinary joint at its follower frame");
       j.connector = false;
     }
 
@@ -243,10 +244,19 @@ class TreeBuilder {
         case KALOT_PRIM_WELD:
           connectorWeld = connectorWeld || j.connector;
           continue;
-        case KALOT_PRIM_PRISMATIC: dof.kind = DofKind::Slide; ++slides; break;
-        case KALOT_PRIM_REVOLUTE: dof.kind = DofKind::Hinge; break;
-        case KALOT_PRIM_SPHERICAL: dof.kind = DofKind::Ball; ++balls; break;
-        default: throw ExportError(primWhere + ": unknown primitive type " + quoted(prim->getName()));
+        case KALOT_PRIM_PRISMATIC:
+          dof.kind = DofKind::Slide;
+          ++slides;
+          break;
+        case KALOT_PRIM_REVOLUTE:
+          dof.kind = DofKind::Hinge;
+          break;
+        case KALOT_PRIM_SPHERICAL:
+          dof.kind = DofKind::Ball;
+          ++balls;
+          break;
+        default:
+          throw ExportError(primWhere + ": unknown primitive type " + quoted(prim->getName()));
       }
       if (!finite(prim->getAxis(), 3)) throw ExportError(primWhere + ": axis is not a finite number");
       const Vec3 given{prim->getAxis()[0], prim->getAxis()[1], prim->getAxis()[2]};
@@ -462,7 +472,9 @@ class TreeBuilder {
       else
         tree_.links[static_cast<size_t>(link.parent)].children.push_back(static_cast<int>(i));
       if (link.light) continue;
-      const std::string what = boundMassProperties(link.moving, &link.mass, &link.inertia);
+      // Only a body that its own freedoms move needs mass of its own; one welded to a
+      // moving body rides on that body's mass.
+      const std::string what = boundMassProperties(!link.dofs.empty(), &link.mass, &link.inertia);
       if (!what.empty()) tree_.report.push_back("body " + quoted(link.name) + ": " + what);
     }
   }

@@ -112,7 +112,8 @@ constexpr double kMinMass = 1e-9;     // kg
 constexpr double kMinMoment = 1e-12;  // kg*m^2
 
 /// Raises a mass or principal moments that no consumer accepts to the bounds
-/// above and restores the triangle inequality. Returns the report text of what
+/// above (only for a body moved by freedoms of its own) and restores the
+/// triangle inequality (for every body). Returns the report text of what
 /// was changed, or an empty text when the values were kept exactly.
 std::string boundMassProperties(bool moving, double* mass, Mat3* inertia);
 

@@ -171,11 +171,11 @@ TEST(SimTreeTest, SixFreedomsAreFreeRelativeToTheWorldOrAFixedBodyElseSlidesAndB
   EXPECT_EQ(onArmLink.dofs[3].name, "Arm--OnArm.ball");
 }
 
-TEST(SimTreeTest, WeldsAttachRigidlyAndOnlyMovingBodiesAreBounded) {
+TEST(SimTreeTest, WeldsAttachRigidlyAndOnlyBodiesMovedByTheirOwnJointAreBounded) {
   TestModel m;
-  auto base = m.body("Base", 0, {0, 0, 0});    // massless, fixed: kept as it is
-  auto arm = m.body("Arm", 0, {1, 0, 0});      // massless, moving: bounded
-  auto tool = m.body("Tool", 0.5, {2, 0, 0});  // welded to the arm: moves with it
+  auto base = m.body("Base", 0, {0, 0, 0});  // massless, fixed: kept as it is
+  auto arm = m.body("Arm", 0, {1, 0, 0});    // massless, moving: bounded
+  auto tool = m.body("Tool", 0, {2, 0, 0});  // massless, welded to the arm: rides on its mass
   m.joint(m.ground, base, {0, 0, 0}, {});
   m.joint(base, arm, {0, 0, 0}, {revolute({0, 0, 1})});
   m.joint(arm, tool, {2, 0, 0}, {});
@@ -185,8 +185,10 @@ TEST(SimTreeTest, WeldsAttachRigidlyAndOnlyMovingBodiesAreBounded) {
   EXPECT_EQ(link(tree, "Arm").mass, sim::kMinMass);
   EXPECT_TRUE(link(tree, "Tool").moving);
   EXPECT_TRUE(link(tree, "Tool").dofs.empty());
+  EXPECT_EQ(link(tree, "Tool").mass, 0.0);
   EXPECT_TRUE(reported(tree, "body 'Arm': mass 0 kg raised to 1e-09 kg"));
   EXPECT_FALSE(reported(tree, "body 'Base'"));
+  EXPECT_FALSE(reported(tree, "body 'Tool'"));
 }
 
 TEST(SimTreeTest, MasslessConnectorHangsALightBodyBetweenItsPrimitives) {
