@@ -45,6 +45,10 @@ Mat3 rotateTensor(const Mat3& r, const Mat3& tensor) {
   return out;
 }
 
+Vec3 cross(const Vec3& a, const Vec3& b) {
+  return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+}
+
 double norm(const Vec3& v) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
 
 void symmetricEigen(const Mat3& m, Vec3* values, Mat3* vectors) {

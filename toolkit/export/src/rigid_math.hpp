@@ -26,6 +26,7 @@ Mat3 transposed(const Mat3& m);
 /// R * I * R^T: a tensor given in the axes R maps from, expressed in the outer axes.
 Mat3 rotateTensor(const Mat3& r, const Mat3& tensor);
 double norm(const Vec3& v);
+Vec3 cross(const Vec3& a, const Vec3& b);
 
 /// Eigen-decomposition of a symmetric matrix by cyclic Jacobi rotations: values
 /// ascending, vectors as the columns of `vectors`.

@@ -74,6 +74,16 @@ FramePose readFrame(const Frame& frame, const std::string& owner) {
       throw ExportError(where + ": placed relative to " + quoted(*ref) + ", only \"WORLD\" is supported");
   for (int i = 0; i < 3; ++i) pose.position[i] = frame.getPosition()[i] * pose.metres;
   for (int i = 0; i < 9; ++i) pose.rotation[i] = frame.getOrientation()[i];
+  // Tensors and meshes are turned by it: it must be a proper rotation.
+  const Mat3 gram = times(transposed(pose.rotation), pose.rotation);
+  const Mat3 unit = identity3();
+  double worst = 0.0;
+  for (int i = 0; i < 9; ++i) worst = std::max(worst, std::fabs(gram[i] - unit[i]));
+  const Vec3 x{at(pose.rotation, 0, 0), at(pose.rotation, 1, 0), at(pose.rotation, 2, 0)};
+  const Vec3 yz = cross({at(pose.rotation, 0, 1), at(pose.rotation, 1, 1), at(pose.rotation, 2, 1)},
+                        {at(pose.rotation, 0, 2), at(pose.rotation, 1, 2), at(pose.rotation, 2, 2)});
+  if (worst > 1e-6 || x[0] * yz[0] + x[1] * yz[1] + x[2] * yz[2] < 0)
+    throw ExportError(where + ": orientation is not a rotation matrix");
   return pose;
 }
 

@@ -308,6 +308,11 @@ TEST(SimTreeTest, RefusesWhatCannotBeExportedNamingTheCulprit) {
     m.body("B", 1, {0, INFINITY, 0});
     EXPECT_EQ(message(m), "frame 'CG' of body 'B': position or orientation is not a finite number");
   }
+  {  // an orientation that is no rotation: a mirror
+    TestModel m;
+    m.body(m.top, "B", 1, {1, 0, 0, 0, 1, 0, 0, 0, 1}, {0, 0, 0}, Units(), {1, 0, 0, 0, 1, 0, 0, 0, -1});
+    EXPECT_EQ(message(m), "frame 'CG' of body 'B': orientation is not a rotation matrix");
+  }
   {  // a revolute without direction
     TestModel m;
     auto b = m.body("B", 1, {0, 0, 0});
