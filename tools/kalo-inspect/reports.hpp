@@ -26,4 +26,7 @@ void writeTextReport(std::ostream& out, const kalo_toolkit::ZoltModel& model, in
 /// The same content as one JSON document.
 void writeJsonReport(std::ostream& out, const kalo_toolkit::ZoltModel& model, int simplifyOption);
 
+/// The kinematic graph in Graphviz DOT.
+void writeDotReport(std::ostream& out, const kalo_toolkit::ZoltModel& model);
+
 }  // namespace kalo_inspect

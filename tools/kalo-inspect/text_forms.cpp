@@ -103,6 +103,31 @@ std::string quoteForJson(const std::string& text) {
   return out;
 }
 
+std::string quoteForDot(const std::string& text) {
+  std::string out = "\"";
+  for (size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c == '"' || c == '\\') {
+      // A backslash would start one of Graphviz's label escapes.
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c < 0x20 || c == 0x7F) {
+      out += ' ';
+    } else if (size_t len = utf8Length(text, i)) {
+      out.append(text, i, len);
+      i += len;
+      continue;
+    } else {
+      out += "\xEF\xBF\xBD";  // U+FFFD: Graphviz reads UTF-8 only
+    }
+    ++i;
+  }
+  out += '"';
+  return out;
+}
+
 std::string numberForText(double v) {
   std::string out;
   kalo_toolkit::util::to_string(out, v);

@@ -13,6 +13,10 @@ std::string quoteForText(const std::string& text);
 /// output stays valid JSON whatever the model's names hold.
 std::string quoteForJson(const std::string& text);
 
+/// A Graphviz DOT quoted string: quotes and backslashes escaped, line breaks
+/// as Graphviz's "\n", other control bytes as spaces, bytes that are not valid UTF-8 as U+FFFD.
+std::string quoteForDot(const std::string& text);
+
 /// Six significant digits, as in the multibody file.
 std::string numberForText(double v);
 
