@@ -1,9 +1,14 @@
 #include "sim_text.hpp"
 
+#include <algorithm>
 #include <charconv>
 
 namespace kalo_toolkit {
 namespace sim {
+
+namespace {
+constexpr size_t kMaxIndentDepth = 32;
+}  // namespace
 
 std::string number(double v) {
   if (v == 0.0) return "0";
@@ -47,7 +52,10 @@ std::string escapeXml(const std::string& text) {
 
 XmlText::XmlText() : out_("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n") {}
 
-void XmlText::indent() { out_.append(open_.size() * 2, ' '); }
+// Indentation stops growing past a depth no reader looks at, so a long
+// kinematic chain (bodies nested as deep as it is long) gives text linear in
+// its length.
+void XmlText::indent() { out_.append(std::min(open_.size(), kMaxIndentDepth) * 2, ' '); }
 
 void XmlText::open(const std::string& tag, const Attributes& attributes, bool leaf) {
   indent();

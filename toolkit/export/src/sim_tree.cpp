@@ -372,14 +372,22 @@ class TreeBuilder {
 
   void spanTree() {
     const size_t bodyCount = tree_.links.size();
+    // The joints at each body (the world's at the end), in joint order, so the
+    // tree grows in time linear in bodies and joints.
+    std::vector<std::vector<size_t>> jointsAt(bodyCount + 1);
+    auto slot = [bodyCount](int node) { return node == kWorld ? bodyCount : static_cast<size_t>(node); };
+    for (size_t k = 0; k < joints_.size(); ++k) {
+      jointsAt[slot(joints_[k].base)].push_back(k);
+      if (joints_[k].follower != joints_[k].base) jointsAt[slot(joints_[k].follower)].push_back(k);
+    }
     std::vector<bool> inTree(bodyCount, false), used(joints_.size(), false);
     std::deque<int> queue{kWorld};
-    size_t nextFloating = 0;
+    size_t nextLoose = 0;
     for (;;) {
       while (!queue.empty()) {
         const int node = queue.front();
         queue.pop_front();
-        for (size_t k = 0; k < joints_.size(); ++k) {
+        for (size_t k : jointsAt[slot(node)]) {
           if (used[k]) continue;
           const SourceJoint& j = joints_[k];
           const bool reversed = j.follower == node && j.base != node && j.base != kWorld && !inTree[j.base];
@@ -393,31 +401,20 @@ class TreeBuilder {
           queue.push_back(child);
         }
       }
-      while (nextFloating < bodyCount && inTree[nextFloating]) ++nextFloating;
-      if (nextFloating == bodyCount) break;
-      // A body no chain of joints ties to the ground moves freely.
-      SimLink& link = tree_.links[nextFloating];
+      while (nextLoose < bodyCount && inTree[nextLoose]) ++nextLoose;
+      if (nextLoose == bodyCount) break;
+      // A body no chain of joints ties to the ground has no freedom in the
+      // model (the converter gives every part it frees a joint of its own):
+      // it stays where it stands, fixed to the world.
+      SimLink& link = tree_.links[nextLoose];
       link.parent = kWorld;
-      link.sixDof = true;
       link.origin = link.com;
-      for (int axis = 0; axis < 3; ++axis) {
-        SimDof slide;
-        slide.kind = DofKind::Slide;
-        slide.axis[static_cast<size_t>(axis)] = 1.0;
-        slide.point = link.com;
-        link.dofs.push_back(slide);
-      }
-      SimDof ball;
-      ball.kind = DofKind::Ball;
-      ball.point = link.com;
-      link.dofs.push_back(ball);
-      link.jointName = tree_.names.claim(link.name + kPathSeparator + "free");
-      nameDofs(link.dofs, link.jointName);
+      link.jointName = tree_.names.claim(link.name + kPathSeparator + "fixed");
       tree_.report.push_back("body " + quoted(link.name) +
-                             ": no joint ties it to the ground; exported free (six freedoms)");
-      inTree[nextFloating] = true;
-      order_.push_back(static_cast<int>(nextFloating));
-      queue.push_back(static_cast<int>(nextFloating));
+                             ": no joint ties it to the ground; fixed to the world where it stands");
+      inTree[nextLoose] = true;
+      order_.push_back(static_cast<int>(nextLoose));
+      queue.push_back(static_cast<int>(nextLoose));
     }
 
     for (size_t k = 0; k < joints_.size(); ++k) {

@@ -80,9 +80,9 @@ TEST(ExportFormatsTest, MjcfNestsBodiesAndClosesTheLoopWithOneConnect) {
   EXPECT_EQ(count(text, "type=\"hinge\""), 3u);
   EXPECT_EQ(count(text, "type=\"slide\""), 1u);
   EXPECT_EQ(count(text, "type=\"ball\""), 1u);
-  EXPECT_NE(
-      text.find("<connect name=\"Coupler--Rocker\" body1=\"Coupler\" body2=\"Rocker\" anchor=\"2 0 0\"/>"),
-      std::string::npos)
+  EXPECT_NE(text.find("<connect name=\"Coupler--Rocker\" body1=\"Coupler\" body2=\"Rocker\" solref=\"0.004 "
+                      "1\" anchor=\"2 0 0\"/>"),
+            std::string::npos)
       << text;
   EXPECT_TRUE(hasLine(r, "joint 'Coupler--Rocker': loop closure held at its point by an equality connect"));
   // Anchor in body1's frame, whose origin is the crank--coupler joint.
@@ -129,7 +129,8 @@ TEST(ExportFormatsTest, MjcfWeldsAWeldClosureAndDropsAPrismaticOne) {
   m.joint(b, m.ground, {1, 0, 0}, {prismatic({1, 0, 0})});
   ExportResult r;
   const std::string text = exported(m, Format::Mjcf, &r);
-  EXPECT_NE(text.find("<weld name=\"A--B\" body1=\"A\" body2=\"B\"/>"), std::string::npos) << text;
+  EXPECT_NE(text.find("<weld name=\"A--B\" body1=\"A\" body2=\"B\" solref=\"0.004 1\"/>"), std::string::npos)
+      << text;
   EXPECT_TRUE(
       hasLine(r,
               "joint 'B--RootGround': loop closure with 1 slide, 0 hinge and 0 ball freedoms has no MuJoCo "

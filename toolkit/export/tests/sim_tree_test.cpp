@@ -213,14 +213,26 @@ TEST(SimTreeTest, MasslessConnectorHangsALightBodyBetweenItsPrimitives) {
       reported(tree, "joint 'RootGround--B': massless connector; light body 'RootGround--B.connector'"));
 }
 
-TEST(SimTreeTest, BodyTiedToNoGroundIsFreeAndReported) {
+// A body that no joint reaches has no freedom in the model: it must not fall
+// or float in the simulator (a massless placeholder would need a mass bound too).
+TEST(SimTreeTest, BodyTiedToNoGroundIsFixedWhereItStandsAndReported) {
   TestModel m;
   m.body("Loose", 1, {0, 0, 1});
+  m.body("Placeholder", 0, {0, 2, 0});
   const SimTree tree = build(m);
-  ASSERT_EQ(tree.links.size(), 1u);
-  EXPECT_TRUE(tree.links[0].free);
-  EXPECT_EQ(tree.links[0].jointName, "Loose.free");
-  EXPECT_TRUE(reported(tree, "body 'Loose': no joint ties it to the ground; exported free"));
+  ASSERT_EQ(tree.links.size(), 2u);
+  for (const SimLink& link : tree.links) {
+    SCOPED_TRACE(link.name);
+    EXPECT_EQ(link.parent, -1);
+    EXPECT_TRUE(link.dofs.empty());
+    EXPECT_FALSE(link.free);
+    EXPECT_FALSE(link.moving);
+    EXPECT_EQ(link.jointName, link.name + ".fixed");
+    EXPECT_TRUE(
+        reported(tree, "body '" + link.name + "': no joint ties it to the ground; fixed to the world"));
+  }
+  expectVec(link(tree, "Loose").origin, {0, 0, 1});
+  EXPECT_EQ(link(tree, "Placeholder").mass, 0.0);
 }
 
 TEST(SimTreeTest, NamesComeFromTheSubsystemPathAreLegalAndUnique) {

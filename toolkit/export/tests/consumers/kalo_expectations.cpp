@@ -180,12 +180,19 @@ class Reader {
   }
 
   // From the ground, breadth first; each body reached looks at the joints in
-  // their order. A body that no joint reaches gets no freedom from the model.
+  // their order. A body that no joint reaches gets no freedom from the model:
+  // it stands still, and the tree goes on from it, in body order.
   void spanningTree() {
     std::vector<bool> reached(out_.bodies.size(), false);
     out_.parentJoint.assign(out_.bodies.size(), -1);
     std::deque<int> queue{kWorld};
-    while (!queue.empty()) {
+    for (size_t loose = 0;;) {
+      if (queue.empty()) {
+        while (loose < reached.size() && reached[loose]) ++loose;
+        if (loose == reached.size()) break;
+        reached[loose] = true;
+        queue.push_back(static_cast<int>(loose));
+      }
       const int node = queue.front();
       queue.pop_front();
       for (size_t k = 0; k < out_.joints.size(); ++k) {
