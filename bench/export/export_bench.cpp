@@ -23,6 +23,7 @@
 #include <kalo_toolkit/subsystem.hpp>
 #include <kalo_toolkit/zolt_model.hpp>
 
+#include "bench_support.hpp"
 #include "synthetic_model.hpp"
 
 #ifndef KALO_BUILD_TYPE
@@ -66,25 +67,6 @@ struct ExportTimes {
 /// Reads the model (untimed) and times one format's export in a child
 /// process; returns false with `why` when the child did not finish.
 bool exportInChild(const std::string& xml, sim::Format format, const std::string& out, int repeat,
-                   ExportTimes* times, std::string* why);
-
-double fileMiB(const std::string& path) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  return in ? static_cast<double>(in.tellg()) / (1024.0 * 1024.0) : 0.0;
-}
-
-std::string machine() {
-  std::ifstream cpu("/proc/cpuinfo");
-  std::string line, model = "unknown CPU";
-  while (std::getline(cpu, line))
-    if (line.rfind("model name", 0) == 0) {
-      model = line.substr(line.find(':') + 2);
-      break;
-    }
-  return model + ", " + std::to_string(sysconf(_SC_NPROCESSORS_ONLN)) + " cores";
-}
-
-bool exportInChild(const std::string& xml, sim::Format format, const std::string& out, int repeat,
                    ExportTimes* times, std::string* why) {
   int fds[2];
   if (pipe(fds) != 0) return false;
@@ -102,7 +84,7 @@ bool exportInChild(const std::string& xml, sim::Format format, const std::string
       std::string text;
       t.toString = best(repeat, [&] { return sim::exportToString(*model, options, &text).code == 0; });
       t.toFile = best(repeat, [&] { return sim::exportToFile(*model, out, options).code == 0; });
-      t.outMiB = fileMiB(out);
+      t.outMiB = kalo_bench::fileMiB(out);
       std::remove(out.c_str());
     }
     const bool sent = write(fds[1], &t, sizeof t) == static_cast<ssize_t>(sizeof t);
@@ -130,7 +112,8 @@ int main(int argc, char** argv) {
   const char* repeatEnv = std::getenv("KALO_BENCH_REPEAT");
   const int repeat = std::max(1, repeatEnv ? std::atoi(repeatEnv) : 3);
 
-  std::printf("simulator export benchmark (%s build) on %s\n", KALO_BUILD_TYPE, machine().c_str());
+  std::printf("simulator export benchmark (%s build) on %s\n", KALO_BUILD_TYPE,
+              kalo_bench::machine().c_str());
   std::printf(
       "model: N bodies x 3 frames, N-1 joints (1-2 primitives), 1 ground + weld, 4 nested subsystems\n");
   std::printf("times: cpu seconds, best of %d (wall in parentheses); ratio = export cpu / read cpu\n\n",
@@ -158,14 +141,15 @@ int main(int argc, char** argv) {
       ExportTimes t;
       std::string why;
       if (!exportInChild(xml, format, out, repeat, &t, &why)) {
-        std::printf("%7d %8.2f | %6.3f (%6.3f) | %-6s %s\n", n, fileMiB(xml), read.cpu, read.wall,
+        std::printf("%7d %8.2f | %6.3f (%6.3f) | %-6s %s\n", n, kalo_bench::fileMiB(xml), read.cpu, read.wall,
                     sim::formatName(format).c_str(), why.c_str());
         failed = true;
         continue;
       }
       std::printf("%7d %8.2f | %6.3f (%6.3f) | %-6s %6.3f (%6.3f) %6.3f (%6.3f) %8.2f %6.2f\n", n,
-                  fileMiB(xml), read.cpu, read.wall, sim::formatName(format).c_str(), t.toString.cpu,
-                  t.toString.wall, t.toFile.cpu, t.toFile.wall, t.outMiB, t.toFile.cpu / read.cpu);
+                  kalo_bench::fileMiB(xml), read.cpu, read.wall, sim::formatName(format).c_str(),
+                  t.toString.cpu, t.toString.wall, t.toFile.cpu, t.toFile.wall, t.outMiB,
+                  t.toFile.cpu / read.cpu);
       std::fflush(stdout);
       failed = failed || !read.ok || !t.toString.ok || !t.toFile.ok;
     }

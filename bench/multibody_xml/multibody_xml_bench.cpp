@@ -20,6 +20,7 @@
 #include <kalo_toolkit/subsystem.hpp>
 #include <kalo_toolkit/zolt_model.hpp>
 
+#include "bench_support.hpp"
 #include "synthetic_model.hpp"
 
 #ifndef KALO_BUILD_TYPE
@@ -80,23 +81,6 @@ PhaseResult inChild(F phase) {
   return r;
 }
 
-double fileMiB(const std::string& path) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  return in ? static_cast<double>(in.tellg()) / (1024.0 * 1024.0) : 0.0;
-}
-
-std::string machine() {
-  std::ifstream cpu("/proc/cpuinfo");
-  std::string line, model = "unknown CPU";
-  while (std::getline(cpu, line)) {
-    if (line.rfind("model name", 0) == 0) {
-      model = line.substr(line.find(':') + 2);
-      break;
-    }
-  }
-  return model + ", " + std::to_string(sysconf(_SC_NPROCESSORS_ONLN)) + " cores";
-}
-
 struct Row {
   int n;
   double mib;
@@ -114,7 +98,8 @@ int main(int argc, char** argv) {
   const bool keep = std::getenv("KALO_BENCH_KEEP") != nullptr;
   const bool haveLint = std::system("xmllint --version >/dev/null 2>&1") == 0;
 
-  std::printf("multibody XML write/read benchmark (%s build) on %s\n", KALO_BUILD_TYPE, machine().c_str());
+  std::printf("multibody XML write/read benchmark (%s build) on %s\n", KALO_BUILD_TYPE,
+              kalo_bench::machine().c_str());
   std::printf(
       "model: N bodies x 3 frames, N-1 joints (1-2 primitives), 1 ground + weld, 4 nested subsystems\n\n");
   std::printf(
@@ -135,7 +120,7 @@ int main(int argc, char** argv) {
       const double t = since(start);
       return rc == 0 ? t : -1.0;
     });
-    row.mib = fileMiB(path);
+    row.mib = kalo_bench::fileMiB(path);
     row.read = inChild([&] {
       const auto start = Clock::now();
       KalotError error = KALOT_GENERIC_FAILURE;
