@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include <kalo_toolkit/enum_text.hpp>
+#include <kalo_toolkit/sim_options.hpp>
 
 namespace kalo_convert {
 
@@ -54,6 +55,7 @@ bool parseTolerances(const std::string& text, ConvertOptions& options) {
 
 bool parseConvertOptions(const std::vector<std::string>& args, ConvertOptions& options, std::string& error) {
   std::vector<std::string> positional;
+  std::string exportOptionGiven;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "-h" || arg == "--help") {
@@ -88,8 +90,24 @@ bool parseConvertOptions(const std::vector<std::string>& args, ConvertOptions& o
     bool known = false;
     for (const char* candidate : kWithValue) known = known || name == candidate;
     if (!known) {
-      error = "unknown option '" + name + "'";
-      return false;
+      // Every option of the simulator export, spelled as kalo-export spells it.
+      const kalo_toolkit::sim::OptionSpec* spec =
+          name.find('_') == std::string::npos ? kalo_toolkit::sim::findExportOption(name.substr(2)) : nullptr;
+      if (!spec) {
+        error = "unknown option '" + name + "'";
+        return false;
+      }
+      if (!hasValue && spec->kind != kalo_toolkit::sim::OptionKind::Flag) {
+        if (i + 1 >= args.size()) {
+          error = "option '" + name + "' needs a value";
+          return false;
+        }
+        value = args[++i];
+      }
+      if (!kalo_toolkit::sim::setExportOption(&options.exportOptions, name.substr(2), value, &error))
+        return false;
+      exportOptionGiven = name;
+      continue;
     }
     if (!hasValue) {
       if (i + 1 >= args.size()) {
@@ -151,6 +169,10 @@ bool parseConvertOptions(const std::vector<std::string>& args, ConvertOptions& o
     }
   }
   if (options.help) return true;
+  if (!exportOptionGiven.empty() && !options.toSimulator) {
+    error = "option '" + exportOptionGiven + "' applies only with --to";
+    return false;
+  }
   if (positional.size() != 2) {
     error = positional.size() < 2 ? "expected an input CAD XML file and an output file"
                                   : "too many arguments ('" + positional[2] + "')";
@@ -184,6 +206,9 @@ std::string convertUsage() {
          "                           1.9 or URDF) instead of a multibody XML file, with the\n"
          "                           conventions and report lines of kalo-export (see its --help)\n"
          "  -h, --help               show this text\n"
+         "\n"
+         "With --to, every option of kalo-export's simulator export applies:\n" +
+         kalo_toolkit::sim::exportOptionsUsage() +
          "\n"
          "The CAD XML file carries no node IDs; each placed reference gets one from its\n"
          "path (/Model/SubAssembly/Part).\n"

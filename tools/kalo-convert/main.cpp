@@ -61,7 +61,7 @@ int run(const kalo_convert::ConvertOptions& options) {
     if (result != KALOT_SUCCESS)
       return fail("cannot convert '" + options.input + "' (" +
                   util::fromErrorToStr(static_cast<KalotError>(result)) + ")");
-    sim::ExportOptions exportOptions;
+    sim::ExportOptions exportOptions = options.exportOptions;
     exportOptions.format = options.simulatorFormat;
     const sim::ExportResult exported =
         sim::exportToFile(*converter.getZoltModel(), options.output, exportOptions);

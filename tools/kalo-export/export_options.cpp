@@ -1,5 +1,7 @@
 #include "export_options.hpp"
 
+#include <kalo_toolkit/sim_options.hpp>
+
 #include <cmath>
 #include <cstdlib>
 
@@ -41,12 +43,14 @@ bool parseExportCommand(const std::vector<std::string>& args, ExportCommand& com
       value = arg.substr(equals + 1);
       hasValue = true;
     }
-    if (name != "--to" && name != "--mesh-dir" && name != "--mesh-scale" && name != "--report-json" &&
-        name != "--simplify") {
+    using kalo_toolkit::sim::OptionKind;
+    const kalo_toolkit::sim::OptionSpec* spec =
+        name.size() > 2 ? kalo_toolkit::sim::findExportOption(name.substr(2)) : nullptr;
+    if (name != "--to" && name != "--report-json" && (!spec || name.find('_') != std::string::npos)) {
       error = "unknown option '" + arg + "'";
       return false;
     }
-    if (!hasValue) {
+    if (!hasValue && !(spec && spec->kind == OptionKind::Flag)) {
       if (i + 1 >= args.size()) {
         error = name + " needs a value";
         return false;
@@ -59,25 +63,14 @@ bool parseExportCommand(const std::vector<std::string>& args, ExportCommand& com
         return false;
       }
       command.formatGiven = true;
-    } else if (name == "--mesh-dir") {
-      command.options.meshDir = value;
-    } else if (name == "--mesh-scale") {
-      if (!parseScale(value, command.options.meshScale)) {
-        error = "--mesh-scale takes a positive number, not '" + value + "'";
-        return false;
-      }
     } else if (name == "--report-json") {
       if (value.empty()) {
         error = "--report-json needs a file name";
         return false;
       }
       command.reportJson = value;
-    } else {
-      if (value.size() != 1 || value[0] < '0' || value[0] > '3') {
-        error = "--simplify takes 0, 1, 2 or 3, not '" + value + "'";
-        return false;
-      }
-      command.simplify = value[0] - '0';
+    } else if (!kalo_toolkit::sim::setExportOption(&command.options, name.substr(2), value, &error)) {
+      return false;
     }
   }
   if (!command.formatGiven) {
@@ -94,24 +87,17 @@ bool parseExportCommand(const std::vector<std::string>& args, ExportCommand& com
 }
 
 std::string exportUsage() {
-  return "Usage: kalo-export --to mjcf|sdf|urdf [--mesh-dir DIR] [--mesh-scale S]\n"
-         "                   [--report-json FILE] [--simplify 0|1|2|3] MODEL.xml OUT\n"
+  return "Usage: kalo-export --to mjcf|sdf|urdf [options] MODEL.xml OUT\n"
          "\n"
          "Writes a kalo multibody XML file as a simulator model: MJCF (MuJoCo 2.2 and\n"
          "later), SDFormat 1.9 or URDF. Every lossy or corrected step is printed as one\n"
          "report line naming the body or joint.\n"
          "\n"
          "Options:\n"
-         "  --to FORMAT         mjcf, sdf or urdf (required)\n"
-         "  --mesh-dir DIR      mesh references are DIR/<geometry file name>\n"
-         "                      (default: the geometry file name as it stands)\n"
-         "  --mesh-scale S      scale written on every mesh (default: each body's\n"
-         "                      length unit in metres, since STL carries no unit)\n"
-         "  --report-json FILE  also write the result and report lines as JSON\n"
-         "  --simplify N        restructure the model while reading it: 0 as in the\n"
-         "                      file (default), 1 flatten then gather welded bodies,\n"
-         "                      2 gather welded bodies, 3 flatten only\n"
-         "  -h, --help          print this help and exit\n"
+         "  --to FORMAT           mjcf, sdf or urdf (required)\n"
+         "  --report-json FILE    also write the result and report lines as JSON\n" +
+         kalo_toolkit::sim::exportOptionsUsage() +
+         "  -h, --help            print this help and exit\n"
          "\n"
          "Conventions:\n"
          "  Units      everything in SI: kg, m, kg*m^2, rad, from each body's and\n"

@@ -12,7 +12,6 @@ namespace kalo_export {
 struct ExportCommand {
   kalo_toolkit::sim::ExportOptions options;
   bool formatGiven = false;
-  int simplify = 0;
   std::string reportJson;  ///< empty: none
   std::string model;
   std::string output;

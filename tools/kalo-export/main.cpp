@@ -60,8 +60,8 @@ int run(const kalo_export::ExportCommand& command) {
     if (!probe) return fail("cannot open '" + command.model + "': " + std::strerror(errno));
   }
   KalotError readError = KALOT_SUCCESS;
-  const auto model = ZoltModel::readFromXML(&readError, command.model,
-                                            static_cast<MechanismSimplifier::Option>(command.simplify));
+  const auto model = ZoltModel::readFromXML(
+      &readError, command.model, static_cast<MechanismSimplifier::Option>(command.options.simplify));
   if (!model)
     return fail("'" + command.model + "' is not a readable multibody XML file (" +
                 util::fromErrorToStr(readError) + ")");

@@ -7,6 +7,7 @@
 #include <kalo_toolkit/cad_unit.hpp>
 #include <kalo_toolkit/enum_text.hpp>
 #include <kalo_toolkit/sim_export.hpp>
+#include <kalo_toolkit/sim_options.hpp>
 #include <kalo_toolkit/zolt_model.hpp>
 
 #include "host_values.hpp"
@@ -111,18 +112,62 @@ std::string convert(py::handle cadXmlPath, py::handle outPath, py::handle units)
   return report;
 }
 
-std::vector<std::string> exportModel(py::handle modelPath, py::handle outPath, const std::string& to) {
-  const std::string input = pathText(modelPath, "model_path");
-  const std::string output = pathText(outPath, "out_path");
+/// Keyword options of export(), read through the same table as the tools' command lines:
+/// `mesh_dir="m"` is `--mesh-dir m`. Flags take bools, numbers int or float, paths str or
+/// os.PathLike; `joints` also takes a dict (the settings file's content).
+sim::ExportOptions exportOptions(const std::string& to, const py::kwargs& kwargs) {
   sim::ExportOptions options;
   if (!sim::formatFromName(to, &options.format)) {
     throw py::value_error("unknown simulator format '" + to + "' (mjcf, sdf, urdf)");
   }
+  for (const auto& item : kwargs) {
+    const std::string key = py::str(item.first).cast<std::string>();
+    const sim::OptionSpec* spec = key.find('-') == std::string::npos ? sim::findExportOption(key) : nullptr;
+    if (!spec) throw py::type_error("export() got an unexpected keyword argument '" + key + "'");
+    const py::handle value = item.second;
+    const std::string typeName = Py_TYPE(value.ptr())->tp_name;
+    std::string text;
+    if (spec->kind == sim::OptionKind::Flag) {
+      if (!PyBool_Check(value.ptr())) throw py::type_error(key + " must be a bool, not " + typeName);
+      text = value.ptr() == Py_True ? "true" : "false";
+    } else if (spec->kind == sim::OptionKind::Number) {
+      if (PyBool_Check(value.ptr()) || !(PyLong_Check(value.ptr()) || PyFloat_Check(value.ptr())))
+        throw py::type_error(key + " must be an int or float, not " + typeName);
+      text = py::repr(value).cast<std::string>();
+    } else if (key == "joints" && PyDict_Check(value.ptr())) {
+      options.settingsText = py::module_::import("json").attr("dumps")(value).cast<std::string>();
+      continue;
+    } else if (key == "joints" || key == "mesh_dir") {
+      text = pathText(value, key.c_str());
+    } else if (key == "simplify") {
+      if (PyBool_Check(value.ptr()) || !PyLong_Check(value.ptr()))
+        throw py::type_error(key + " must be an int, not " + typeName);
+      text = py::repr(value).cast<std::string>();
+    } else {
+      if (!PyUnicode_Check(value.ptr())) throw py::type_error(key + " must be a str, not " + typeName);
+      text = value.cast<std::string>();
+    }
+    std::string error;
+    if (!sim::setExportOption(&options, key, text, &error)) {
+      // The table's text names the command-line spelling; Python users wrote the keyword.
+      const std::string option = "--" + spec->name;
+      if (error.compare(0, option.size(), option) == 0) error = key + error.substr(option.size());
+      throw py::value_error(error);
+    }
+  }
+  return options;
+}
+
+std::vector<std::string> exportModel(py::handle modelPath, py::handle outPath, const std::string& to,
+                                     const py::kwargs& kwargs) {
+  const std::string input = pathText(modelPath, "model_path");
+  const std::string output = pathText(outPath, "out_path");
+  const sim::ExportOptions options = exportOptions(to, kwargs);
   sim::ExportResult result;
   guarded("export", [&] {
     KalotError readError = KALOT_SUCCESS;
     const boost::shared_ptr<ZoltModel> model =
-        ZoltModel::readFromXML(&readError, input, MechanismSimplifier::None);
+        ZoltModel::readFromXML(&readError, input, static_cast<MechanismSimplifier::Option>(options.simplify));
     if (!model) {
       raiseConversionError(readError, "'" + input + "' is not a readable multibody XML file (" +
                                           util::fromErrorToStr(readError) + ")");
@@ -157,18 +202,23 @@ void defineConversionFunctions(py::module_& module) {
 
   module.def(
       "export",
-      [](py::handle modelPath, py::handle outPath, const std::string& to) {
+      [](py::handle modelPath, py::handle outPath, const std::string& to, const py::kwargs& kwargs) {
         py::list lines;
-        for (const std::string& line : exportModel(modelPath, outPath, to)) lines.append(localText(line));
+        for (const std::string& line : exportModel(modelPath, outPath, to, kwargs))
+          lines.append(localText(line));
         return lines;
       },
       py::arg("model_path"), py::arg("out_path"), py::arg("to") = "mjcf",
-      "export(model_path, out_path, to=\"mjcf\") -> list[str]\n\n"
-      "Writes a multibody XML file as a simulator model: to is \"mjcf\" (MuJoCo), \"sdf\"\n"
-      "(SDFormat 1.9) or \"urdf\". Everything is converted to SI units. Returns the\n"
-      "export report, one line per lossy or corrected step. Raises ConversionError when\n"
-      "the model cannot be read or the file cannot be written (nothing is left behind),\n"
-      "ValueError for an unknown format.");
+      ("export(model_path, out_path, to=\"mjcf\", **options) -> list[str]\n\n"
+       "Writes a multibody XML file as a simulator model: to is \"mjcf\" (MuJoCo), \"sdf\"\n"
+       "(SDFormat 1.9) or \"urdf\". Everything is converted to SI units. Returns the\n"
+       "export report, one line per lossy or corrected step. Raises ConversionError when\n"
+       "the model cannot be read or the file cannot be written (nothing is left behind),\n"
+       "ValueError for an unknown format or option value, TypeError for an unknown option.\n\n"
+       "options are kalo-export's, as keywords (--mesh-dir DIR is mesh_dir=DIR, a flag is\n"
+       "True/False):\n" +
+       sim::exportOptionsUsage())
+          .c_str());
 }
 
 }  // namespace kaloimport_py

@@ -138,7 +138,7 @@ std::string stubText(const std::vector<Class>& classes) {
       "# Type stubs of the kaloimport module, generated from the host package's registry\n"
       "# when the module is built. Do not edit.\n"
       "import os\n"
-      "from typing import List, Optional, Tuple, Union, overload\n"
+      "from typing import Any, List, Optional, Tuple, Union, overload\n"
       "\n"
       "import numpy\n"
       "import numpy.typing\n"
@@ -179,7 +179,9 @@ std::string stubText(const std::vector<Class>& classes) {
       "\n_Path = Union[str, os.PathLike[str]]\n"
       "\ndef convert(cad_xml_path: _Path, out_path: _Path, units: Tuple[str, str] = (\"kg\", \"m\")) -> str: "
       "...\n";
-  text += "def export(model_path: _Path, out_path: _Path, to: str = \"mjcf\") -> List[str]: ...\n";
+  text +=
+      "def export(model_path: _Path, out_path: _Path, to: str = \"mjcf\", **options: Any) -> List[str]: "
+      "...\n";
   return text;
 }
 

@@ -30,12 +30,38 @@ KALO_TOOLKIT_API bool formatFromName(const std::string& name, Format* format);
 /// The name of a format, as formatFromName reads it.
 KALO_TOOLKIT_API std::string formatName(Format format);
 
+enum class Actuators { None, Position, Velocity, Motor };
+enum class Collision { None, Mesh, Box };
+
+/// Every option of the export. The command-line tools, `kalo-convert --to` and the Python
+/// module set them through one table (kalo_toolkit/sim_options.hpp), so they are spelled
+/// and checked the same everywhere.
 struct ExportOptions {
   Format format = Format::Mjcf;
   /// Folder the mesh references are relative to; empty: the geometry file name as it stands.
   std::string meshDir;
   /// Scale written on each mesh; 0: each body's length unit in metres (STL carries no unit).
   double meshScale = 0.0;
+  /// Restructuring applied by callers that read the model from a file (0..3, see
+  /// MechanismSimplifier); the export itself takes the model as it is.
+  int simplify = 0;
+  /// Anchor every floating group of bodies to the world where it stands.
+  bool fixedBase = false;
+  /// Write mesh references even when the file is missing or of a kind the consumer cannot read.
+  bool keepMissingMeshes = false;
+  /// After writing MJCF, load it in MuJoCo and check it against the model.
+  bool verify = false;
+  /// Settings file (JSON): per-joint settings and the other sections of the project's settings.
+  std::string settingsFile;
+  /// The same as text, for callers that hold the settings in memory (Python dicts).
+  std::string settingsText;
+  Actuators actuators = Actuators::Position;
+  /// Servo bandwidth in rad/s; 0: chosen from the model's physics.
+  double bandwidth = 0.0;
+  double dampingRatio = 1.0;
+  Collision collision = Collision::Mesh;
+  bool sensors = false;
+  bool floor = false;
 };
 
 struct ExportResult {
