@@ -48,3 +48,26 @@ def test_refusals_leave_no_file(crank, tmp_path):
         ki.export(crank, tmp_path / "no" / "dir" / "out.xml")
     assert failed.value.code == 1
     assert not out.exists()
+
+
+def test_options_are_the_tools_options(crank, tmp_path):
+    """Keywords are kalo-export's options: checked by the same table, named as Python spells them."""
+    out = tmp_path / "opts.mjcf"
+    with pytest.raises(TypeError, match="unexpected keyword argument 'mesh-dir'"):
+        ki.export(crank, out, **{"mesh-dir": "m"})
+    with pytest.raises(TypeError, match="unexpected keyword argument 'fast'"):
+        ki.export(crank, out, fast=True)
+    with pytest.raises(ValueError, match="^mesh_scale takes a positive number, not '-2.0'$"):
+        ki.export(crank, out, mesh_scale=-2.0)
+    with pytest.raises(TypeError, match="mesh_scale must be an int or float, not str"):
+        ki.export(crank, out, mesh_scale="2")
+    with pytest.raises(TypeError, match="fixed_base must be a bool, not int"):
+        ki.export(crank, out, fixed_base=1)
+    with pytest.raises(ValueError, match="^simplify takes 0, 1, 2 or 3, not '7'$"):
+        ki.export(crank, out, simplify=7)
+    assert not out.exists()
+    # A mesh folder given as a path object reaches the file as the tool writes it.
+    ki.export(DATA / "export" / "slider.xml", out, mesh_dir=tmp_path / "meshes", mesh_scale=0.5,
+              keep_missing_meshes=True)
+    text = out.read_text(encoding="utf-8")
+    assert f'file="{tmp_path / "meshes"}/b.stl"' in text and 'scale="0.5 0.5 0.5"' in text

@@ -100,6 +100,27 @@ TEST(ConvertOptions, RefusesWhatItCannotUse) {
   }
 }
 
+TEST(ConvertOptions, TakesTheExportOptionsOnlyWithTo) {
+  ConvertOptions o;
+  std::string error;
+  ASSERT_TRUE(parse({"--to", "urdf", "--fixed-base", "--mesh-dir=m", "--mesh-scale", "0.001", "--actuators",
+                     "motor", "in.xml", "out.urdf"},
+                    o, error))
+      << error;
+  EXPECT_TRUE(o.exportOptions.fixedBase);
+  EXPECT_EQ(o.exportOptions.meshDir, "m");
+  EXPECT_EQ(o.exportOptions.meshScale, 0.001);
+  EXPECT_EQ(o.exportOptions.actuators, kalo_toolkit::sim::Actuators::Motor);
+  EXPECT_EQ(o.output, "out.urdf") << "a flag takes no value from the next argument";
+
+  EXPECT_FALSE(parse({"--fixed-base", "in.xml", "out.xml"}, o, error));
+  EXPECT_EQ(error, "option '--fixed-base' applies only with --to");
+  EXPECT_FALSE(parse({"--to", "mjcf", "--collision", "spheres", "in.xml", "out.xml"}, o, error));
+  EXPECT_EQ(error, "--collision takes none, mesh or box, not 'spheres'");
+  EXPECT_FALSE(parse({"--to", "mjcf", "--fixed_base", "in.xml", "out.xml"}, o, error))
+      << "the command line spells options with dashes only";
+}
+
 TEST(JsonWriter, QuotesEscapesAndRepairsText) {
   EXPECT_EQ(JsonWriter::quote("a\"b\\c\n\t\x01"), "\"a\\\"b\\\\c\\n\\t\\u0001\"");
   EXPECT_EQ(JsonWriter::quote("Gr\xC3\xBC\xC3\x9F"), "\"Gr\xC3\xBC\xC3\x9F\"") << "valid UTF-8 passes";
