@@ -127,7 +127,7 @@ std::string exportUsage() {
          "             model loads; --keep-missing-meshes writes them anyway. SDF\n"
          "             and URDF keep every mesh and report those not STL, DAE or\n"
          "             OBJ or not found.\n"
-         "  Depth      MuJoCo reads bodies nested at most 97 deep; a deeper chain\n"
+         "  Depth      MuJoCo reads bodies nested at most 96 deep; a deeper chain\n"
          "             is reported (it will not load).\n"
          "  Names      subsystem path and name joined by '.', with characters other\n"
          "             than letters, digits, '_', '-' and '.' replaced by '_', made\n"

@@ -12,9 +12,10 @@ namespace sim {
 
 namespace {
 
-// MuJoCo's XML reader refuses elements nested deeper than 100: <mujoco>,
-// <worldbody> and a body's own <joint> or <geom> leave 97 levels of bodies.
-constexpr size_t kMujocoBodyDepth = 97;
+// MuJoCo 2.2's XML reader refuses elements nested 100 deep, counting the
+// document itself: with <mujoco>, <worldbody> and a body's own <joint> or
+// <site> that leaves 96 levels of bodies.
+constexpr size_t kMujocoBodyDepth = 96;
 
 // A hinge closure holds two points on its axis this far apart: with the
 // point itself that keeps the axis, as the joint does.
@@ -81,7 +82,7 @@ class MjcfWriter {
                          " deep below the world; MuJoCo's XML "
                          "reader refuses more than " +
                          std::to_string(kMujocoBodyDepth) +
-                         " (100 nested elements), so it will not load this file");
+                         " (its limit of 100 nested XML elements), so it will not load this file");
   }
 
   /// Opens the body's element and writes all it holds but its child bodies.

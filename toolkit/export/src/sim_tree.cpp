@@ -659,6 +659,10 @@ class TreeBuilder {
       } else {
         nameDofs(c.dofs, j.name);
       }
+      const double apart = norm(sub(c.followerPoint, c.basePoint));
+      if (apart > 1e-9)
+        tree_.report.push_back("joint " + quoted(j.name) + ": closes a loop with its two frames " +
+                               number(apart) + " m apart at rest; held where its follower frame stands");
       if (cutRank(j) == 3)
         tree_.report.push_back("joint " + quoted(j.name) +
                                ": closes a loop in which no ball, hinge or weld joint could be cut instead");

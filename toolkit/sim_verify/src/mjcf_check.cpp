@@ -139,47 +139,39 @@ class Checker {
          "total mass: MuJoCo " + text(total) + " kg, the model " + text(facts_.totalMass) + " kg");
   }
 
-  std::array<double, 3> pointOf(const std::string& site, const std::array<double, 3>& fixed, bool* found) {
-    if (site.empty()) return fixed;
-    const int id = mj_name2id(model_.get(), mjOBJ_SITE, site.c_str());
-    if (id < 0) {
-      *found = false;
-      return fixed;
-    }
-    const mjtNum* x = data_->site_xpos + 3 * id;
-    return {x[0], x[1], x[2]};
-  }
-
   void loops() {
     const mjModel* m = model_.get();
     const mjData* d = data_.get();
     double worst = 0;
     std::string worstName;
+    const auto note = [&](double residual, const std::string& name) {
+      if (residual >= worst) {
+        worst = residual;
+        worstName = name;
+      }
+    };
+    // Each closure's point: where the equality named after it holds its bodies together.
     for (const ModelFacts::Closure& c : facts_.closures) {
-      bool found = true;
-      const auto a = pointOf(c.baseSite, c.basePoint, &found);
-      const auto b = pointOf(c.followerSite, c.followerPoint, &found);
-      if (!found) {
-        fail("loop closure '" + c.name + "': a site of its frames is not in the file");
-        continue;
+      const int id = mj_name2id(m, mjOBJ_EQUALITY, c.name.c_str());
+      if (id < 0 || m->eq_type[id] != mjEQ_CONNECT) continue;
+      const int body = m->eq_obj1id[id];
+      const mjtNum* anchor = m->eq_data + id * mjNEQDATA;
+      mjtNum world[3];
+      mju_rotVecMat(world, anchor, d->xmat + 9 * body);
+      double gap = 0;
+      for (int k = 0; k < 3; ++k) {
+        const double v = d->xpos[3 * body + k] + world[k] - c.followerPoint[static_cast<size_t>(k)];
+        gap += v * v;
       }
-      const double gap = std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]);
-      if (gap >= worst) {
-        worst = gap;
-        worstName = c.name;
-      }
+      note(std::sqrt(gap), c.name);
     }
     // The equalities' own residuals at rest.
     std::vector<std::vector<double>> rows;
     double largest = 0;
     for (int i = 0; i < d->nefc; ++i) {
       if (d->efc_type[i] != mjCNSTR_EQUALITY) continue;
-      const double residual = std::fabs(d->efc_pos[i]);
-      if (residual >= worst) {
-        worst = residual;
-        const char* name = mj_id2name(m, mjOBJ_EQUALITY, d->efc_id[i]);
-        worstName = name ? name : "equality " + std::to_string(d->efc_id[i]);
-      }
+      const char* name = mj_id2name(m, mjOBJ_EQUALITY, d->efc_id[i]);
+      note(std::fabs(d->efc_pos[i]), name ? name : "equality " + std::to_string(d->efc_id[i]));
       rows.emplace_back(d->efc_J + static_cast<size_t>(i) * static_cast<size_t>(m->nv),
                         d->efc_J + static_cast<size_t>(i + 1) * static_cast<size_t>(m->nv));
       for (double v : rows.back()) largest = std::max(largest, std::fabs(v));

@@ -23,7 +23,8 @@ bool mjcfChecksAvailable();
 /// Checks the MJCF file at `path`, written from `model` with `options`: it compiles without
 /// error or warning; its freedoms are the model's tree freedoms and six per floating group;
 /// each body's mass and centre of mass at rest, and the total mass, are the model's; every
-/// loop closes at rest (within 1e-9 m); the loops' mobility is the model's. One report line
+/// loop closes at rest (MuJoCo's equality residuals, and each closure held at its joint's
+/// point, within 1e-9 m); the loops' mobility is the model's. One report line
 /// per check ("verify ok: ..." or "verify FAILED: ..."); code kCheckFailed when one fails,
 /// 1 with an error when the checks cannot run.
 ExportResult checkMjcf(const ZoltModel& model, const std::string& path, const ExportOptions& options);

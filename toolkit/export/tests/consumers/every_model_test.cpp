@@ -1,0 +1,73 @@
+// Every multibody file under testdata/ and every example's output exports to
+// MJCF that MuJoCo loads and --verify passes, to SDFormat that libsdformat
+// loads without errors, and to URDF that urdfdom parses.
+
+#include <algorithm>
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include <kalo_toolkit/zolt_model.hpp>
+
+#include "mechanism_support.hpp"
+
+namespace kalo_consumers {
+namespace {
+
+using namespace kalo_toolkit;
+
+/// Readable multibody files, found when the tests are listed; the examples' outputs are
+/// made by the fixtures before the tests run.
+std::vector<std::string> multibodyFiles() {
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(KALO_TEST_DATA_DIR)) {
+    if (!entry.is_regular_file() || entry.path().extension() != ".xml") continue;
+    KalotError error = KALOT_GENERIC_FAILURE;
+    if (ZoltModel::readFromXML(&error, entry.path().string(), MechanismSimplifier::None))
+      files.push_back(entry.path().string());
+  }
+  std::sort(files.begin(), files.end());
+  files.push_back(modelPath("robot_arm"));
+  files.push_back(modelPath("slider_crank"));
+  return files;
+}
+
+std::string testName(const testing::TestParamInfo<std::string>& info) {
+  std::string name = std::filesystem::relative(info.param, KALO_TEST_DATA_DIR).string();
+  if (name.rfind("..", 0) == 0) name = "example_" + std::filesystem::path(info.param).stem().string();
+  for (char& c : name)
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  return name;
+}
+
+class EveryModel : public testing::TestWithParam<std::string> {};
+
+TEST_P(EveryModel, LoadsInMujocoPassesVerifyAndLoadsInSdformatAndUrdfdom) {
+  const std::string dir = scratchDir("every_" + testName({GetParam(), 0}));
+  KalotError error = KALOT_GENERIC_FAILURE;
+  const auto model = ZoltModel::readFromXML(&error, GetParam(), MechanismSimplifier::None);
+  ASSERT_TRUE(model) << GetParam();
+  sim::ExportOptions probe;
+  std::string text;
+  const sim::ExportResult first = sim::exportToString(*model, probe, &text);
+  if (first.code != 0) {
+    // A model the export cannot represent is refused with the culprit named, and no file.
+    EXPECT_NE(first.error.find('\''), std::string::npos) << first.error;
+    GTEST_SKIP() << "not exportable: " << first.error;
+  }
+  MjModelPtr m = exportToMujoco(GetParam(), dir + "/model.mjcf");
+  EXPECT_TRUE(m);
+
+  sim::ExportOptions options;
+  options.format = sim::Format::Sdf;
+  exportFile(GetParam(), dir + "/model.sdf", options);
+  for (const std::string& e : sdformatErrors(dir + "/model.sdf")) ADD_FAILURE() << "SDFormat: " << e;
+  options.format = sim::Format::Urdf;
+  exportFile(GetParam(), dir + "/model.urdf", options);
+  EXPECT_TRUE(urdfdomParses(dir + "/model.urdf"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, EveryModel, testing::ValuesIn(multibodyFiles()), testName);
+
+}  // namespace
+}  // namespace kalo_consumers
