@@ -710,7 +710,20 @@ class TreeBuilder {
       // moving body rides on that body's mass.
       const std::string what = boundMassProperties(!link.dofs.empty(), &link.mass, &link.inertia);
       if (!what.empty()) tree_.report.push_back("body " + quoted(link.name) + ": " + what);
+      warnIllConditioned(link);
     }
+  }
+
+  /// A tensor whose moments span more than nine orders of magnitude loses its smallest
+  /// to round-off, in a simulator and in SDFormat's check of the tensor alike.
+  void warnIllConditioned(const SimLink& link) {
+    Vec3 moments{};
+    Mat3 axes{};
+    symmetricEigen(link.inertia, &moments, &axes);
+    if (moments[2] > 0 && moments[0] < 1e-9 * moments[2])
+      tree_.report.push_back("body " + quoted(link.name) + ": principal moments (" + numbers(moments) +
+                             ") kg*m^2 span more than nine orders of magnitude; round-off in a simulator may "
+                             "lose the smallest (SDFormat may call the inertia invalid)");
   }
 
   const ZoltModel& model_;

@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <regex>
 
 #include <gtest/gtest.h>
 
+#include <kalo_toolkit/sim_verify.hpp>
 #include <kalo_toolkit/zolt_model.hpp>
 
 #include "mechanism_support.hpp"
@@ -55,13 +57,35 @@ TEST_P(EveryModel, LoadsInMujocoPassesVerifyAndLoadsInSdformatAndUrdfdom) {
     EXPECT_NE(first.error.find('\''), std::string::npos) << first.error;
     GTEST_SKIP() << "not exportable: " << first.error;
   }
-  MjModelPtr m = exportToMujoco(GetParam(), dir + "/model.mjcf");
-  EXPECT_TRUE(m);
-
   sim::ExportOptions options;
+  options.verify = true;
+  const sim::ExportResult mjcf = sim::exportChecked(*model, dir + "/model.mjcf", options);
+  char refusal[1000] = "";
+  MjModelPtr m(mj_loadXML((dir + "/model.mjcf").c_str(), nullptr, refusal, sizeof refusal));
+  std::string lines;
+  for (const std::string& line : mjcf.report) lines += line + "\n";
+  if (hasLine(mjcf.report, "MJCF: bodies nest")) {
+    // Deeper than MuJoCo 2.2 reads: said at export, and --verify fails on it.
+    EXPECT_FALSE(m);
+    EXPECT_EQ(mjcf.code, sim::kCheckFailed);
+  } else {
+    EXPECT_TRUE(m) << refusal;
+    EXPECT_EQ(mjcf.code, 0) << mjcf.error << "\n" << lines;
+  }
+
+  options.verify = false;
   options.format = sim::Format::Sdf;
-  exportFile(GetParam(), dir + "/model.sdf", options);
-  for (const std::string& e : sdformatErrors(dir + "/model.sdf")) ADD_FAILURE() << "SDFormat: " << e;
+  const sim::ExportResult sdf = exportFile(GetParam(), dir + "/model.sdf", options);
+  for (const std::string& e : sdformatErrors(dir + "/model.sdf")) {
+    // Only a tensor the export said SDFormat may refuse (the link's name is local to its model).
+    const std::regex invalid("A link named (.*) has invalid inertia\\.");
+    std::smatch link;
+    if (std::regex_match(e, link, invalid) &&
+        (hasLine(sdf.report, "'" + link[1].str() + "': principal moments (") ||
+         hasLine(sdf.report, "." + link[1].str() + "': principal moments (")))
+      continue;
+    ADD_FAILURE() << "SDFormat: " << e;
+  }
   options.format = sim::Format::Urdf;
   exportFile(GetParam(), dir + "/model.urdf", options);
   EXPECT_TRUE(urdfdomParses(dir + "/model.urdf"));
