@@ -14,6 +14,7 @@
 #include <kalo_toolkit/cad_unit.hpp>
 #include <kalo_toolkit/enum_text.hpp>
 #include <kalo_toolkit/sim_export.hpp>
+#include <kalo_toolkit/sim_verify.hpp>
 #include <kalo_toolkit/zolt_model.hpp>
 
 #include "conversion_report.hpp"
@@ -58,6 +59,7 @@ int run(const kalo_convert::ConvertOptions& options) {
   std::string report;
   int result = KALOT_SUCCESS;
   std::vector<std::string> exportReport;
+  bool checksFailed = false;
   if (options.toSimulator) {
     // Straight to the simulator: the converted model is exported without a multibody file between.
     result = converter.convertToZoltModel();
@@ -67,8 +69,9 @@ int run(const kalo_convert::ConvertOptions& options) {
     sim::ExportOptions exportOptions = options.exportOptions;
     exportOptions.format = options.simulatorFormat;
     const sim::ExportResult exported =
-        sim::exportToFile(*converter.getZoltModel(), options.output, exportOptions);
-    if (exported.code != 0) return fail(exported.error);
+        sim::exportChecked(*converter.getZoltModel(), options.output, exportOptions);
+    if (exported.code != 0 && exported.code != sim::kCheckFailed) return fail(exported.error);
+    checksFailed = exported.code == sim::kCheckFailed;
     report = converter.getConversionMessage();
     if (!report.empty()) result = KALOT_UNHANDLED_CONSTRAINT;
     exportReport = exported.report;
@@ -94,6 +97,10 @@ int run(const kalo_convert::ConvertOptions& options) {
             options.reportJson, kalo_convert::conversionReportJson(converter, options, result, exportReport),
             &why))
       return fail("cannot write the JSON report '" + options.reportJson + "': " + why);
+  }
+  if (checksFailed) {
+    std::cerr << "kalo-convert: '" << options.output << "' is written but fails the MuJoCo checks above\n";
+    return sim::kCheckFailed;
   }
   return 0;
 }

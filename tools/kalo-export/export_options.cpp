@@ -7,17 +7,6 @@
 
 namespace kalo_export {
 
-namespace {
-
-bool parseScale(const std::string& text, double& value) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  value = std::strtod(text.c_str(), &end);
-  return end == text.c_str() + text.size() && std::isfinite(value) && value > 0;
-}
-
-}  // namespace
-
 bool parseExportCommand(const std::vector<std::string>& args, ExportCommand& command, std::string& error) {
   std::vector<std::string> files;
   bool optionsEnded = false;
@@ -111,6 +100,13 @@ std::string exportUsage() {
          "             tensor (not positive, triangle inequality broken) gets the\n"
          "             smallest bound the simulators accept (1e-9 kg, principal moments\n"
          "             1e-12 kg*m^2), reported; it never stops the export.\n"
+         "  Floating   a group of bodies that no chain of joints ties to the ground\n"
+         "             floats: a free joint (URDF floating; SDF a link without joint)\n"
+         "             on its heaviest body (the first in model order among equals),\n"
+         "             the rest hung from it in joint order; a group without mass is\n"
+         "             fixed where it stands, and --fixed-base fixes every group,\n"
+         "             reported. A six-DOF joint between floating bodies constrains\n"
+         "             nothing and is left out, reported.\n"
          "  Joints     each primitive becomes a joint at the follower frame: prismatic\n"
          "             slide, revolute hinge (URDF continuous), spherical ball (URDF:\n"
          "             three hinges). Six freedoms become a free joint (URDF floating)\n"
@@ -119,19 +115,37 @@ std::string exportUsage() {
          "             primitives hangs its body through light links in SDF and URDF,\n"
          "             and a massless connector through a light body in every format\n"
          "             (1e-9 kg, reported).\n"
-         "  Loops      the tree is spanned from the ground in joint order; a joint left\n"
-         "             out is an equality in MJCF (weld; connect for a spherical or\n"
-         "             revolute closure, held at its point), stays a joint in SDF and\n"
-         "             is dropped in URDF, reported.\n"
+         "  Loops      the tree is spanned from the ground in joint order; each loop\n"
+         "             is cut at a joint its closure can keep exactly: a spherical,\n"
+         "             else a revolute, else a weld joint. The cut joint is an\n"
+         "             equality in MJCF (spherical: a connect at its point; revolute:\n"
+         "             two connects 0.1 m apart on its axis; weld: a weld), stays a\n"
+         "             joint in SDF and is dropped in URDF, reported. A loop with\n"
+         "             none of these is cut at a joint MJCF cannot keep, reported.\n"
+         "  Meshes     MJCF refers only to STL, OBJ and MSH files that open (relative\n"
+         "             to OUT's folder): any other is left out, reported, so the\n"
+         "             model loads; --keep-missing-meshes writes them anyway. SDF\n"
+         "             and URDF keep every mesh and report those not STL, DAE or\n"
+         "             OBJ or not found.\n"
+         "  Depth      MuJoCo reads bodies nested at most 96 deep; a deeper chain\n"
+         "             is reported (it will not load).\n"
          "  Names      subsystem path and name joined by '.', with characters other\n"
          "             than letters, digits, '_', '-' and '.' replaced by '_', made\n"
          "             unique with _2, _3, ...; SDF nests one <model> per subsystem.\n"
          "  Limits     URDF prismatic joints need limits: written as -1000 .. 1000 m,\n"
          "             effort 1e6, velocity 1e6, reported.\n"
+         "  Numbers    15 significant digits, in their shortest form.\n"
          "  Output     byte-identical for the same input; written whole or not at all.\n"
+         "  Verify     --verify loads OUT in MuJoCo and checks, one report line each:\n"
+         "             it compiles without error or warning; its freedoms are the\n"
+         "             model's tree freedoms plus 6 per floating group; each body's\n"
+         "             mass and centre of mass at rest and the total mass are the\n"
+         "             model's; every loop closes at rest within 1e-9 m; the loops'\n"
+         "             mobility (freedoms less the rank of the equality constraints)\n"
+         "             is the model's.\n"
          "\n"
          "Exit status: 0 written, 1 the model could not be read or OUT not written,\n"
-         "2 bad command line.\n";
+         "2 bad command line, 3 OUT written but a --verify check failed.\n";
 }
 
 }  // namespace kalo_export

@@ -15,6 +15,7 @@
 #include <kalo_toolkit/enum_text.hpp>
 #include <kalo_toolkit/mechanism_simplifier.hpp>
 #include <kalo_toolkit/sim_export.hpp>
+#include <kalo_toolkit/sim_verify.hpp>
 #include <kalo_toolkit/zolt_model.hpp>
 
 #include "export_options.hpp"
@@ -69,13 +70,13 @@ int run(const kalo_export::ExportCommand& command) {
     return fail("'" + command.model + "'" + (reason.rfind("line ", 0) == 0 ? " " : ": ") + reason + " (" +
                 util::fromErrorToStr(readError) + ")");
 
-  const sim::ExportResult result = sim::exportToFile(*model, command.output, command.options);
+  const sim::ExportResult result = sim::exportChecked(*model, command.output, command.options);
   if (!command.reportJson.empty()) {
     std::string why;
     if (!util::writeFileAtomically(command.reportJson, reportJson(command, result), &why))
       return fail("cannot write the JSON report '" + command.reportJson + "': " + why);
   }
-  if (result.code != 0) {
+  if (result.code != 0 && result.code != sim::kCheckFailed) {
     // Errors of the model itself name a body or joint; say which file they are in.
     const bool namesOutput = result.error.find("'" + command.output + "'") != std::string::npos;
     return fail(namesOutput ? result.error : "'" + command.model + "': " + result.error);
@@ -83,6 +84,10 @@ int run(const kalo_export::ExportCommand& command) {
   for (const std::string& line : result.report) std::cout << line << "\n";
   std::cout << "Wrote " << command.output << " (" << sim::formatName(command.options.format) << "), "
             << result.report.size() << " report line" << (result.report.size() == 1 ? "" : "s") << ".\n";
+  if (result.code == sim::kCheckFailed) {
+    std::cerr << "kalo-export: '" << command.output << "' is written but fails the MuJoCo checks above\n";
+    return sim::kCheckFailed;
+  }
   return 0;
 }
 

@@ -7,6 +7,7 @@
 
 #include <kalo_toolkit/atomic_file.hpp>
 
+#include "mesh_check.hpp"
 #include "sim_tree.hpp"
 #include "sim_writers.hpp"
 
@@ -37,13 +38,22 @@ std::string formatName(Format format) {
   return "mjcf";
 }
 
-ExportResult exportToString(const ZoltModel& model, const ExportOptions& options, std::string* text) {
+TreeOptions treeOptions(const ExportOptions& options) {
+  if (!std::isfinite(options.meshScale) || options.meshScale < 0)
+    throw ExportError("mesh scale " + std::to_string(options.meshScale) + " is not a positive number");
+  return TreeOptions{options.meshDir, options.meshScale, options.fixedBase};
+}
+
+namespace {
+
+/// The file's text; mesh references are checked relative to `folder`, where the file goes.
+ExportResult exportText(const ZoltModel& model, const ExportOptions& options, const std::string& folder,
+                        std::string* text) {
   ExportResult result;
   try {
     if (!text) throw ExportError("no output text given");
-    if (!std::isfinite(options.meshScale) || options.meshScale < 0)
-      throw ExportError("mesh scale " + std::to_string(options.meshScale) + " is not a positive number");
-    SimTree tree = buildSimTree(model, TreeOptions{options.meshDir, options.meshScale});
+    SimTree tree = buildSimTree(model, treeOptions(options));
+    checkMeshes(&tree, options.format, options.keepMissingMeshes, folder);
     result.report = tree.report;
     switch (options.format) {
       case Format::Mjcf:
@@ -64,9 +74,20 @@ ExportResult exportToString(const ZoltModel& model, const ExportOptions& options
   return result;
 }
 
+}  // namespace
+
+ExportResult exportToString(const ZoltModel& model, const ExportOptions& options, std::string* text) {
+  return exportText(model, options, std::string(), text);
+}
+
 ExportResult exportToFile(const ZoltModel& model, const std::string& path, const ExportOptions& options) {
   std::string text;
-  ExportResult result = exportToString(model, options, &text);
+  const size_t slash = path.rfind('/');
+  ExportResult result = exportText(model, options,
+                                   slash == std::string::npos ? std::string()
+                                   : slash == 0               ? std::string("/")
+                                                              : path.substr(0, slash),
+                                   &text);
   if (result.code != 0) return result;
   // Whole or not at all, through links too, and unique per call (AtomicFile).
   std::string why;

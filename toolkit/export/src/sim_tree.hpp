@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <kalo_toolkit/sim_export.hpp>
+
 #include "rigid_math.hpp"
 #include "sim_names.hpp"
 
@@ -56,9 +58,10 @@ struct SimLink {
   /// World position of the link frame. Its axes are the world axes, since
   /// the joints' axes and the parts' placements are all given in them.
   Vec3 origin{};
-  double mass = 0.0;  ///< kg
-  Vec3 com{};         ///< world, m
-  Mat3 inertia{};     ///< about com, world axes, kg*m^2
+  double mass = 0.0;       ///< kg, as written (mass bounds applied)
+  double modelMass = 0.0;  ///< kg, as the model gives it
+  Vec3 com{};              ///< world, m
+  Mat3 inertia{};          ///< about com, world axes, kg*m^2
   /// Freedoms relative to the parent, in order of composition; none: rigidly attached.
   std::vector<SimDof> dofs;
   bool sixDof = false;       ///< three slides then a ball
@@ -82,6 +85,7 @@ struct SimClosure {
   int link2 = -1;  ///< follower side; -1: the world
   Vec3 point{};    ///< the follower frame's position
   std::vector<SimDof> dofs;
+  Vec3 basePoint{};  ///< the base frame's position; an assembled loop has it at `point`
 };
 
 struct SimSubsystem {
@@ -95,6 +99,7 @@ struct SimTree {
   std::vector<SimLink> links;            ///< parents before children
   std::vector<int> roots;                ///< links whose parent is the world, in order
   std::vector<SimClosure> closures;      ///< in joint order
+  int floatingGroups = 0;                ///< groups of bodies with a free joint
   std::vector<std::string> report;
   NameTable names;  ///< every name given so far, for writers that make more
 };
@@ -102,10 +107,24 @@ struct SimTree {
 struct TreeOptions {
   std::string meshDir;
   double meshScale = 0.0;
+  bool fixedBase = false;  ///< anchor floating groups to the world instead of a free joint
 };
+
+/// The tree options of export options; throws ExportError for unusable values.
+TreeOptions treeOptions(const ExportOptions& options);
 
 /// Throws ExportError when the model cannot be exported.
 SimTree buildSimTree(const ZoltModel& model, const TreeOptions& options);
+
+/// Freedoms of the tree: one per slide or hinge, three per ball, six per free joint.
+int treeFreedoms(const SimTree& tree);
+/// Freedoms left when every loop closure holds: the tree's freedoms less the rank of the
+/// closures' constraints at rest (each closure keeps what its joint's primitives leave free).
+int loopMobility(const SimTree& tree);
+
+/// Simulated mass and moments outside this range (SI) lose their meaning to round-off.
+constexpr double kSmallestSimulated = 1e-12;
+constexpr double kLargestSimulated = 1e12;
 
 /// Mass bounds of a moving body: the smallest values the three consumers accept.
 constexpr double kMinMass = 1e-9;     // kg
