@@ -133,9 +133,15 @@ TEST(RoundTripCompare, MultibodyReaderMovesOnlyWhatTheComparisonAllows) {
   std::string first =
       replaceLine(written, "<axis>0,0,1</axis>", "<axis>-0.285488,-0.914874,-0.285488</axis>");
   first = replaceLine(first, "<position>0,0,1</position>", "<position>590.753,5.90753e-10,0</position>");
+  // Orientations and inertias are kept as written: neither orthonormalised nor symmetrised.
+  first = replaceLine(first, "<orientation>1,0,0,0,1,0,0,0,1</orientation>",
+                      "<orientation>2,0.5,0,0,1,0,0,0.333333,3</orientation>");
+  first = replaceLine(first, "<inertia>1,0,0,0,1,0,0,0,1</inertia>", "<inertia>1,2,3,4,5,6,7,8,9</inertia>");
   const std::string again = cycle(first, "a");
   EXPECT_NE(again.find("<axis>-0.285488,-0.914873,-0.285488</axis>"), std::string::npos);
   EXPECT_NE(again.find("<position>590.753,0,0</position>"), std::string::npos);
+  EXPECT_NE(again.find("<orientation>2,0.5,0,0,1,0,0,0.333333,3</orientation>"), std::string::npos);
+  EXPECT_NE(again.find("<inertia>1,2,3,4,5,6,7,8,9</inertia>"), std::string::npos);
   EXPECT_EQ(roundTripDifference(shiftRefs(first), again, multibodyRead), "");
   EXPECT_NE(roundTripDifference(shiftRefs(first), again, keptAsWritten), "");
 
