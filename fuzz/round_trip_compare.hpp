@@ -7,9 +7,9 @@
 //    largest are written as 0. The largest value read back may have been rounded up, so a value kept
 //    just above that limit by the first write can fall below it and be written as 0 by the second.
 //  - A value the reader recomputes (a primitive's axis is normalised) is the recomputation of the
-//    six-digit text, not of the value first written: its last digit may move, and moves again on
-//    every further read and write for some vectors, so the format has no fixed point after one read
-//    and a property must not ask for one.
+//    six-digit text, not of the value first written: its last digit may move, and for some vectors
+//    moves again on the next reads and writes, so the format has no fixed point after one read and a
+//    property must not ask for one.
 // Every line of the two files must be identical, or be the same numbers element whose values are
 // those the reader keeps, written as the writer writes them.
 
