@@ -185,8 +185,9 @@ TEST_F(PluginGuidanceTest, MateTableOfTheHeaderHolds) {
     EXPECT_EQ(write(converter(top), file), KALOT_SUCCESS) << row.what;
     const JointMade made = jointBetweenAAndB(dir + "/" + file);
     EXPECT_EQ(made.primitives, row.primitives) << row.what;
-    if (row.mates[0].type == KALOT_CONSTRAIN_DISTANCE)
+    if (row.mates[0].type == KALOT_CONSTRAIN_DISTANCE) {
       EXPECT_EQ(made.type, KALOT_JOINT_MASSLESS_CONNECTOR) << row.what;
+    }
   }
 
   // Two free rotations: no single joint, so the pair is welded and explained.

@@ -68,8 +68,8 @@ enum {
   KALOT_CONSTRAIN_LOCK = 7 /* a weld, whatever the geometry */
 };
 
-/* Geometry kinds (KalotGeomType) of a constraint side; the same rule holds
- * for values outside this range. */
+/* Geometry kinds (KalotGeomType) of a constraint side. Other values are
+ * treated as other constraint types are. */
 enum {
   KALOT_GEOM_POINT = 0,
   KALOT_GEOM_LINE = 1,
@@ -180,7 +180,8 @@ KALO_API int kalot_add_constrain(void* model, void* constrain);
 KALO_API int kalot_release_object(void* handle);
 
 /* Host environment: 0; 7 when the host engine cannot be reached (also for a
- * help topic or demo the engine does not run). kalot_disconnectfrom_quorra always 0. */
+ * help topic or demo the engine does not run). kalot_open_help shows the
+ * topic's help (null: the kalo help page). kalot_disconnectfrom_quorra always 0. */
 KALO_API int kalot_connectto_quorra(void);
 KALO_API int kalot_disconnectfrom_quorra(void);
 KALO_API int kalot_open_help(const char* topic);
