@@ -1,6 +1,7 @@
 /* Example CAD export plug-in: a four-axis robot arm described through the
  * kalo C interface and exported as a multibody XML file, with the CAD XML file
- * of the assembly and one binary STL mesh per body beside it.
+ * of the assembly and binary STL meshes beside it: one per part, and one of the
+ * rigid forearm as a whole.
  *
  * The assembly (metres, kilograms; the arm stands upright, every part a box):
  *   RobotArm (top, with a world coordinate system)
