@@ -185,6 +185,7 @@ class AssemblyBuilder {
     numbers(inertia, 6);
     numbers(cg, 3);
     const double volume = number(), area = number();
+    if (mass < 0 || volume < 0 || area < 0) bad = true;  // refused like a non-finite number
     kalot_vis_mat_prop mat;
     const bool withMaterial = material(mat);
     void* out = reinterpret_cast<void*>(0x1);

@@ -2,9 +2,10 @@
 # The main job: installs what is missing, builds and installs the libraries,
 # then builds the example CAD plug-in (written in C) against the installed
 # package and runs it: it describes a small robot arm through the C interface
-# and exports it as a multibody XML file. The installed kalo-export then
-# writes that file as MJCF, and the simulate_mjcf example runs it for a second
-# in MuJoCo, printing joint positions over time.
+# and exports it as a multibody XML file (with its CAD XML file and one STL mesh
+# per body beside it). The installed kalo-export then writes that file as MJCF
+# with its meshes, and the simulate_mjcf example runs it for a second in
+# MuJoCo, printing joint positions over time.
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 EXAMPLE=${KALO_EXAMPLE:-export_robot_arm}
@@ -27,7 +28,9 @@ if [ $rc -ne 0 ] && [ $rc -ne 4 ]; then exit $rc; fi
 MODEL=$1
 MJCF=${MODEL%.xml}.mjcf.xml
 echo
-"$BUILD/_install/bin/kalo-export" --to mjcf "$MODEL" "$MJCF"
+# The example wrote its meshes into meshes/ beside the model; MuJoCo finds
+# them relative to the MJCF file, which goes into the same folder.
+"$BUILD/_install/bin/kalo-export" --to mjcf --mesh-dir meshes "$MODEL" "$MJCF"
 build_example simulate_mjcf
 echo
 "$BUILD/_examples/simulate_mjcf/simulate_mjcf" "$MJCF"

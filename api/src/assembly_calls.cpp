@@ -46,6 +46,14 @@ extern "C" int kalot_create_assemcomp_fromstr(void** out, const char* path, void
   });
 }
 
+extern "C" int kalot_assemcomp_is_empty(void* comp, int* out) {
+  return guarded([&] {
+    const boost::shared_ptr<AssemComp> c = optionalObject<AssemComp>(comp);
+    *require(out) = !c || c->getCadModelRefCount() == 0 ? 1 : 0;
+    return KALOT_SUCCESS;
+  });
+}
+
 extern "C" int kalot_create_constrain(void** out, const char* name, KalotConstrainType type, void* comp1,
                                       void* comp2, KalotGeomType entity1Type, KalotGeomType entity2Type,
                                       const double* entity1Location, const double* entity1Axis,

@@ -23,14 +23,24 @@ using kalo_toolkit::CadCS;
 using kalo_toolkit::CadModel;
 using kalo_toolkit::CadModelRef;
 
+namespace {
+
+/// A mass, volume or area below zero can only be a mistake of the caller.
+double requireNonNegative(double v) {
+  if (kalo_api::requireFinite(v) < 0) throw kalo_api::BadArgument();
+  return v;
+}
+
+}  // namespace
+
 extern "C" int kalot_create_cadmodel(void** out, const char* name, double mass, const double* inertia,
                                      const double* cg, double volume, double surfaceArea,
                                      const char* geometryFileName, const kalot_vis_mat_prop* material) {
   return guardedCreate(out, [&] {
-    return makeHandle(boost::make_shared<CadModel>(require(name), requireFinite(mass),
-                                                   requireFinite(inertia, 6), requireFinite(cg, 3),
-                                                   requireFinite(volume), requireFinite(surfaceArea),
-                                                   require(geometryFileName), finiteOrNone(material)));
+    return makeHandle(boost::make_shared<CadModel>(
+        require(name), requireNonNegative(mass), requireFinite(inertia, 6), requireFinite(cg, 3),
+        requireNonNegative(volume), requireNonNegative(surfaceArea), require(geometryFileName),
+        finiteOrNone(material)));
   });
 }
 
@@ -115,5 +125,12 @@ extern "C" int kalot_add_cadcs(void* model, void* cs) {
     const boost::shared_ptr<CadModel> m = requireObject<CadModel>(model);
     m->addCS(requireObject<CadCS>(cs));
     return KALOT_SUCCESS;
+  });
+}
+
+extern "C" int kalot_write_cad_xml(void* topModel, const char* fileName) {
+  return guarded([&] {
+    const char* path = require(fileName);
+    return static_cast<int>(requireObject<CadModel>(topModel)->writeToXML(path));
   });
 }

@@ -76,6 +76,24 @@ extern "C" int kalot_write_xml(char** messages, void* cad2zolt, const char* file
   }
 }
 
+extern "C" int kalot_get_conversion_notes(char** notes, void* cad2zolt) {
+  if (notes == nullptr) return KALOT_GENERIC_FAILURE;
+  *notes = nullptr;
+  try {
+    const boost::shared_ptr<Cad2Zolt> converter = kalo_api::fromHandle<Cad2Zolt>(cad2zolt);
+    if (!converter) return KALOT_GENERIC_FAILURE;
+    std::string text;
+    for (const std::string& line : converter->getConversionNotes()) text += line + "\n";
+    auto* buffer = static_cast<char*>(std::calloc(text.size() + 1, 1));
+    if (buffer == nullptr) return KALOT_GENERIC_FAILURE;
+    std::memcpy(buffer, text.data(), text.size());
+    *notes = buffer;
+    return KALOT_SUCCESS;
+  } catch (...) {
+    return KALOT_GENERIC_FAILURE;
+  }
+}
+
 extern "C" int kalot_release_buffer(char** buffer) {
   if (buffer == nullptr) return KALOT_SUCCESS;
   std::free(*buffer);

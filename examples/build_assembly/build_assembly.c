@@ -23,10 +23,6 @@
 
 #include <stdio.h>
 
-/* Constraint and geometry kinds as the converter reads them. */
-enum { MATE_COINCIDENT = 0, MATE_CONCENTRIC = 1 };
-enum { GEOM_POINT = 0, GEOM_LINE = 1, GEOM_PLANE = 2, GEOM_CYLINDER = 3 };
-
 static const double kIdentity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
 /* 90 degrees about z, column by column. */
 static const double kTurnZ[9] = {0, 1, 0, -1, 0, 0, 0, 0, 1};
@@ -144,15 +140,15 @@ int main(void) {
   printf("Constraints\n");
   {
     const double bore[3] = {0, 0, 60}, seat[3] = {10, 0, -60}, face[3] = {0, 120, 0};
-    mate(gearbox, "Gearbox", "InputBore", MATE_CONCENTRIC, "Housing", "InputStage/Shaft", GEOM_CYLINDER,
-         GEOM_CYLINDER, bore, x, origin, x);
-    mate(gearbox, "Gearbox", "OutputSeat", MATE_CONCENTRIC, "Housing", "OutputStage/Bearings/Bearing",
-         GEOM_CYLINDER, GEOM_CYLINDER, seat, x, origin, x);
-    mate(gearbox, "Gearbox", "CoverFace", MATE_COINCIDENT, "", "Cover", GEOM_PLANE, GEOM_PLANE, face, z,
-         origin, z);
+    mate(gearbox, "Gearbox", "InputBore", KALOT_CONSTRAIN_CONCENTRIC, "Housing", "InputStage/Shaft",
+         KALOT_GEOM_CYLINDER, KALOT_GEOM_CYLINDER, bore, x, origin, x);
+    mate(gearbox, "Gearbox", "OutputSeat", KALOT_CONSTRAIN_CONCENTRIC, "Housing",
+         "OutputStage/Bearings/Bearing", KALOT_GEOM_CYLINDER, KALOT_GEOM_CYLINDER, seat, x, origin, x);
+    mate(gearbox, "Gearbox", "CoverFace", KALOT_CONSTRAIN_COINCIDENT, "", "Cover", KALOT_GEOM_PLANE,
+         KALOT_GEOM_PLANE, face, z, origin, z);
     /* Stated inside the input stage: the gear sits on the shaft. */
-    mate(inputStage, "InputStage", "GearOnShaft", MATE_CONCENTRIC, "Shaft", "Gear", GEOM_CYLINDER,
-         GEOM_CYLINDER, origin, x, origin, x);
+    mate(inputStage, "InputStage", "GearOnShaft", KALOT_CONSTRAIN_CONCENTRIC, "Shaft", "Gear",
+         KALOT_GEOM_CYLINDER, KALOT_GEOM_CYLINDER, origin, x, origin, x);
   }
 
   printf("Checks\n");
@@ -162,8 +158,8 @@ int main(void) {
     void* unknown = component("OutputStage/Gear", gearbox);
     void* refused = NULL;
     const double p[3] = {0, 0, 0};
-    expect(kalot_create_constrain(&refused, "Typo", MATE_COINCIDENT, unknown, NULL, GEOM_POINT, GEOM_POINT, p,
-                                  p, p, p),
+    expect(kalot_create_constrain(&refused, "Typo", KALOT_CONSTRAIN_COINCIDENT, unknown, NULL,
+                                  KALOT_GEOM_POINT, KALOT_GEOM_POINT, p, p, p, p),
            KALOT_INVALID_CON_COMPS, "constraint on an unknown path");
     printf("  the path OutputStage/Gear names nothing: a constraint on it gives result %d\n",
            KALOT_INVALID_CON_COMPS);

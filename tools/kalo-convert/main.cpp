@@ -83,6 +83,7 @@ int run(const kalo_convert::ConvertOptions& options) {
   }
 
   std::cout << report;
+  for (const std::string& line : converter.getConversionNotes()) std::cout << line << "\n";
   for (const std::string& line : exportReport) std::cout << line << "\n";
   size_t welded = 0;
   for (const Cad2Zolt::PairRecord& pair : converter.getPairRecords())

@@ -24,6 +24,7 @@
 #include <kalo_toolkit/zolt_model.hpp>
 
 #include "conversion_context.hpp"
+#include "conversion_notes.hpp"
 
 namespace kalo_toolkit {
 
@@ -361,6 +362,7 @@ void Cad2Zolt::setTolerances(double linear, double angular, double third) {
 KalotError Cad2Zolt::convertToZoltModel() {
   ToleranceScope tolerances(linearTolerance, angularTolerance, thirdTolerance);
   conversionMessage.clear();
+  conversionNotes.clear();
   pairRecords.clear();
   if (!cadModel) return KALOT_CAD_MODEL_NOT_SET;
 
@@ -370,10 +372,12 @@ KalotError Cad2Zolt::convertToZoltModel() {
   zoltModel->setNodeID(modelName);
   try {
     Conversion(cadModel, zoltModel, conversionMessage, pairRecords).run();
+    conversionNotes = detail::conversionNotes(*cadModel);
   } catch (...) {
     // A half-built model must not be written by a later writeToXML as if it were complete.
     zoltModel.reset();
     conversionMessage.clear();
+    conversionNotes.clear();
     pairRecords.clear();
     throw;
   }

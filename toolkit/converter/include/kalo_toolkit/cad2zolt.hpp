@@ -44,6 +44,9 @@ class KALO_TOOLKIT_API Cad2Zolt {
 
   const boost::shared_ptr<ZoltModel>& getZoltModel() const { return zoltModel; }
   const std::string& getConversionMessage() const { return conversionMessage; }
+  /// Lines of the last conversion about constraint sides that name no part (taken against their
+  /// assembly's frame) and codes outside the inference's ranges; empty before the first conversion.
+  const std::vector<std::string>& getConversionNotes() const { return conversionNotes; }
   double getLinearTolerance() const { return linearTolerance; }
   double getAngularTolerance() const { return angularTolerance; }
   double getThirdTolerance() const { return thirdTolerance; }
@@ -62,6 +65,7 @@ class KALO_TOOLKIT_API Cad2Zolt {
   double angularTolerance;
   double thirdTolerance;
   std::string conversionMessage;
+  std::vector<std::string> conversionNotes;
   std::vector<PairRecord> pairRecords;
 };
 
