@@ -14,6 +14,9 @@
 #include <kalo_toolkit/sim_export.hpp>
 #include <kalo_toolkit/zolt_model.hpp>
 
+#include <kalo_tools/file_checks.hpp>
+#include <kalo_tools/tool_version.hpp>
+
 #include "conversion_report.hpp"
 #include "convert_options.hpp"
 #include "reference_node_ids.hpp"
@@ -30,6 +33,16 @@ int fail(const std::string& message) {
 
 int run(const kalo_convert::ConvertOptions& options) {
   using namespace kalo_toolkit;
+  if (const int status = kalo_tools::checkToolFiles(
+          {"kalo-convert",
+           options.input,
+           kalo_tools::FileKind::CadXml,
+           options.output,
+           options.toSimulator ? kalo_tools::simulatorOutput(options.simulatorFormat)
+                               : kalo_tools::OutputFormat::Multibody,
+           {options.reportJson}},
+          std::cerr))
+    return status;
 
   {
     std::ifstream probe(options.input, std::ios::binary);
@@ -98,6 +111,10 @@ int run(const kalo_convert::ConvertOptions& options) {
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
+  if (kalo_tools::asksForVersion(args)) {
+    std::cout << kalo_tools::versionText("kalo-convert");
+    return 0;
+  }
   kalo_convert::ConvertOptions options;
   std::string error;
   if (!kalo_convert::parseConvertOptions(args, options, error)) {

@@ -98,6 +98,7 @@ std::string exportUsage() {
          "  --report-json FILE    also write the result and report lines as JSON\n" +
          kalo_toolkit::sim::exportOptionsUsage() +
          "  -h, --help            print this help and exit\n"
+         "  --version             print the version and exit\n"
          "\n"
          "Conventions:\n"
          "  Units      everything in SI: kg, m, kg*m^2, rad, from each body's and\n"
@@ -130,8 +131,14 @@ std::string exportUsage() {
          "             effort 1e6, velocity 1e6, reported.\n"
          "  Output     byte-identical for the same input; written whole or not at all.\n"
          "\n"
+         "Files: OUT named for another format than --to (.mjcf or .xml for mjcf, .sdf,\n"
+         ".urdf; .html is no simulator's) is refused; any other name is taken. OUT or\n"
+         "the JSON report that is MODEL.xml, also through a link, is refused; a\n"
+         "directory as OUT fails with \"is a directory\". A CAD XML file or a simulator\n"
+         "file given as MODEL.xml is refused with a hint naming the tool that reads it.\n"
+         "\n"
          "Exit status: 0 written, 1 the model could not be read or OUT not written,\n"
-         "2 bad command line.\n";
+         "2 bad command line or an output that would overwrite the input.\n";
 }
 
 }  // namespace kalo_export

@@ -1,10 +1,13 @@
 #include "method_calls.hpp"
 
+#include <mutex>
 #include <set>
+#include <shared_mutex>
 #include <stdexcept>
 
 #include "host_object.hpp"
 #include "host_values.hpp"
+#include "model_access.hpp"
 #include "path_arguments.hpp"
 #include "python_errors.hpp"
 #include "signature_text.hpp"
@@ -84,6 +87,8 @@ std::vector<qcos::Value> hostArguments(const Method& method, const py::args& arg
 }
 
 qcos::CallResult runOnHost(const Method& method, const std::vector<qcos::Value>& values) {
+  // A call may change a model: never while another thread writes one.
+  std::unique_lock<std::shared_mutex> changing(modelAccess());
   try {
     return qcos::Host::instance().call(method.className, method.name, values);
   } catch (const qcos::Error& error) {
