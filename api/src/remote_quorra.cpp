@@ -32,6 +32,11 @@ RemoteQuorra::RemoteQuorra() : session(nullptr) {}
 RemoteQuorra::~RemoteQuorra() { closeSession(); }
 
 bool RemoteQuorra::ensureSession() {
+  std::lock_guard<std::mutex> held(lock);
+  return ensureSessionLocked();
+}
+
+bool RemoteQuorra::ensureSessionLocked() {
   if (session != nullptr && evaluateIn(session, kProbe) == 0) return true;
   // The held session no longer answers; release it before replacing it so
   // each engine restart does not leave one behind.
@@ -44,11 +49,13 @@ bool RemoteQuorra::ensureSession() {
 }
 
 bool RemoteQuorra::evaluate(const std::string& command) {
-  if (!ensureSession()) return false;
+  std::lock_guard<std::mutex> held(lock);
+  if (!ensureSessionLocked()) return false;
   return evaluateIn(session, command.c_str()) == 0;
 }
 
 void RemoteQuorra::closeSession() {
+  std::lock_guard<std::mutex> held(lock);
   if (session == nullptr) return;
   closeIn(session);
   session = nullptr;

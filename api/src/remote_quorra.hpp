@@ -2,6 +2,7 @@
 
 // The one session kalo_api keeps with the host engine.
 
+#include <mutex>
 #include <string>
 
 struct QuorraEngineSession;
@@ -31,7 +32,8 @@ class Singleton {
 };
 
 /// Holds the engine session handle (null: no session). Its destructor closes
-/// an open session.
+/// an open session. Every use of the session is serialised: plug-ins may call
+/// the C interface from several threads at once.
 class RemoteQuorra {
  public:
   RemoteQuorra();
@@ -47,6 +49,9 @@ class RemoteQuorra {
   void closeSession();
 
  private:
+  bool ensureSessionLocked();
+
+  std::mutex lock;
   QuorraEngineSession* session;
 };
 

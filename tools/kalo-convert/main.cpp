@@ -1,12 +1,14 @@
 // kalo-convert: CAD XML file in, multibody XML file out, report printed.
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include <kalo_toolkit/atomic_file.hpp>
 #include <kalo_toolkit/cad2zolt.hpp>
 #include <kalo_toolkit/cad_model.hpp>
 #include <kalo_toolkit/cad_unit.hpp>
@@ -49,10 +51,11 @@ int run(const kalo_convert::ConvertOptions& options) {
     if (!probe) return fail("cannot open '" + options.input + "': " + std::strerror(errno));
   }
   KalotError readError = KALOT_SUCCESS;
-  boost::shared_ptr<CadModel> top = CadModel::readContentFromXML(&readError, options.input);
+  std::string reason;
+  boost::shared_ptr<CadModel> top = CadModel::readContentFromXML(&readError, options.input, &reason);
   if (!top)
-    return fail("'" + options.input + "' is not a readable CAD XML file (" + util::fromErrorToStr(readError) +
-                ")");
+    return fail("'" + options.input + "'" + (reason.rfind("line ", 0) == 0 ? " " : ": ") + reason + " (" +
+                util::fromErrorToStr(readError) + ")");
 
   const std::string name = !options.modelName.empty() ? options.modelName
                            : !top->getName().empty()  ? top->getName()
@@ -99,10 +102,11 @@ int run(const kalo_convert::ConvertOptions& options) {
   std::cout << ": " << converter.getPairRecords().size() << " constrained pairs, " << welded << " welded.\n";
 
   if (!options.reportJson.empty()) {
-    std::ofstream json(options.reportJson, std::ios::binary | std::ios::trunc);
-    json << kalo_convert::conversionReportJson(converter, options, result, exportReport);
-    json.close();
-    if (!json) return fail("cannot write the JSON report '" + options.reportJson + "'");
+    std::string why;
+    if (!util::writeFileAtomically(
+            options.reportJson, kalo_convert::conversionReportJson(converter, options, result, exportReport),
+            &why))
+      return fail("cannot write the JSON report '" + options.reportJson + "': " + why);
   }
   return 0;
 }
@@ -110,6 +114,8 @@ int run(const kalo_convert::ConvertOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A file size limit then fails the write (EFBIG, reported) instead of killing the tool.
+  std::signal(SIGXFSZ, SIG_IGN);
   const std::vector<std::string> args(argv + 1, argv + argc);
   if (kalo_tools::asksForVersion(args)) {
     std::cout << kalo_tools::versionText("kalo-convert");

@@ -2,6 +2,7 @@
 // or URDF) out, the export report printed.
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +11,7 @@
 #include <system_error>
 #include <vector>
 
+#include <kalo_toolkit/atomic_file.hpp>
 #include <kalo_toolkit/enum_text.hpp>
 #include <kalo_toolkit/mechanism_simplifier.hpp>
 #include <kalo_toolkit/sim_export.hpp>
@@ -71,18 +73,18 @@ int run(const kalo_export::ExportCommand& command) {
     if (!probe) return fail("cannot open '" + command.model + "': " + std::strerror(errno));
   }
   KalotError readError = KALOT_SUCCESS;
+  std::string reason;
   const auto model = ZoltModel::readFromXML(
-      &readError, command.model, static_cast<MechanismSimplifier::Option>(command.options.simplify));
+      &readError, command.model, static_cast<MechanismSimplifier::Option>(command.options.simplify), &reason);
   if (!model)
-    return fail("'" + command.model + "' is not a readable multibody XML file (" +
+    return fail("'" + command.model + "'" + (reason.rfind("line ", 0) == 0 ? " " : ": ") + reason + " (" +
                 util::fromErrorToStr(readError) + ")");
 
   const sim::ExportResult result = sim::exportToFile(*model, command.output, command.options);
   if (!command.reportJson.empty()) {
-    std::ofstream json(command.reportJson, std::ios::binary | std::ios::trunc);
-    json << reportJson(command, result);
-    json.close();
-    if (!json) return fail("cannot write the JSON report '" + command.reportJson + "'");
+    std::string why;
+    if (!util::writeFileAtomically(command.reportJson, reportJson(command, result), &why))
+      return fail("cannot write the JSON report '" + command.reportJson + "': " + why);
   }
   if (result.code != 0) {
     // Errors of the model itself name a body or joint; say which file they are in.
@@ -98,6 +100,8 @@ int run(const kalo_export::ExportCommand& command) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A file size limit then fails the write (EFBIG, reported) instead of killing the tool.
+  std::signal(SIGXFSZ, SIG_IGN);
   const std::vector<std::string> args(argv + 1, argv + argc);
   if (kalo_tools::asksForVersion(args)) {
     std::cout << kalo_tools::versionText("kalo-export");

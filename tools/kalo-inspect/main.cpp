@@ -142,10 +142,12 @@ int main(int argc, char** argv) {
     return kExitReadFailure;
   }
   KalotError error = KALOT_SUCCESS;
+  std::string why;
   const boost::shared_ptr<kalo_toolkit::ZoltModel> model = kalo_toolkit::ZoltModel::readFromXML(
-      &error, args.file, static_cast<kalo_toolkit::MechanismSimplifier::Option>(args.simplify));
+      &error, args.file, static_cast<kalo_toolkit::MechanismSimplifier::Option>(args.simplify), &why);
   if (!model || error != KALOT_SUCCESS) {
-    std::cerr << "kalo-inspect: '" << args.file << "' is not a readable multibody XML file ("
+    std::cerr << "kalo-inspect: '" << args.file << "'" << (why.rfind("line ", 0) == 0 ? " " : ": ") << why
+              << " ("
               << kalo_toolkit::util::fromErrorToStr(error == KALOT_SUCCESS ? KALOT_XML_READ_ERROR : error)
               << ")\n";
     return kExitReadFailure;

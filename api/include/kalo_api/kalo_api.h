@@ -10,7 +10,21 @@
  * handed in must be finite: a NaN or an infinity (in a mass, inertia, centre of
  * gravity, volume, area, material, rotation, translation, scale, location or
  * axis) gives 1 and creates nothing. A number the conversion computes beyond
- * the finite range makes kalot_write_xml return 3 without leaving a file. */
+ * the finite range makes kalot_write_xml return 3 without leaving a file.
+ *
+ * Threads. Plug-ins may build and convert different assemblies on different
+ * threads at once; objects linked into one assembly, and one converter, are
+ * used by one thread at a time.
+ * - Process-wide: the unit system (kalot_set_units), which every conversion
+ *   reads, so set it before conversions start and not while one runs; and
+ *   the one host-engine session, whose every use is serialised by a lock.
+ * - Per conversion: the tolerances of kalot_set_tolerances belong to their
+ *   converter and are in force only on the thread running its conversion,
+ *   for as long as it runs; conversions on other threads keep their own.
+ * Files are written through a uniquely named temporary file beside the
+ * target (through a symbolic link: beside the file it finally names) that
+ * replaces it only when complete, so concurrent writes to one path leave one
+ * writer's whole file. */
 #ifndef KALO_API_KALO_API_H
 #define KALO_API_KALO_API_H
 
@@ -73,6 +87,8 @@ KALO_API int kalot_open_demo(void);
 KALO_API int kalot_create_cad2zolt(void** out, void* topModel, const char* createdUsing,
                                    const char* createdFrom, const char* createdOn, const char* createdBy,
                                    const char* modelName);
+/* Linear, angular and third tolerance of this converter's conversion (per
+ * conversion; see Threads above). */
 KALO_API int kalot_set_tolerances(void* cad2zolt, double tol1, double tol2, double tol3);
 /* Converts (first call only) and writes the file. *messages is set to a new
  * buffer (empty text unless the result is 4); free it with kalot_release_buffer. */

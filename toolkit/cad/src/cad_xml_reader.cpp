@@ -197,12 +197,12 @@ namespace {
 
 // Runs inside an initialised XML library; every exception is caught here, so that no exception object
 // of the library outlives its termination.
-boost::shared_ptr<CadModel> parseAndRead(const std::string& fileName, CadReadMode mode,
-                                         std::string& message) {
+boost::shared_ptr<CadModel> parseAndRead(const std::string& fileName, CadReadMode mode, std::string& message,
+                                         std::string& parseReason) {
   boost::shared_ptr<CadModel> result;
   try {
     util::SecureDomParser parser;
-    const DOMDocument* doc = parser.parseFile(fileName, message);
+    const DOMDocument* doc = parser.parseFile(fileName, message, &parseReason);
     if (doc == nullptr) return result;
     const DOMElement* root = doc->getDocumentElement();
 
@@ -245,15 +245,19 @@ boost::shared_ptr<CadModel> parseAndRead(const std::string& fileName, CadReadMod
 }  // namespace
 
 boost::shared_ptr<CadModel> readCadXmlFile(const std::string& fileName, CadReadMode mode,
-                                           std::string& message) {
+                                           std::string& message, std::string* reason) {
+  std::string parseReason;
+  boost::shared_ptr<CadModel> model;
   try {
     util::s_initUnicodeOnce();
     util::XercesSession session;
-    return parseAndRead(fileName, mode, message);
+    model = parseAndRead(fileName, mode, message, parseReason);
   } catch (...) {
     message = "Unspecified XML exception";
-    return boost::shared_ptr<CadModel>();
   }
+  // The parser positions its own failures; the element readers' texts name the element.
+  if (!model && reason != nullptr) *reason = parseReason.empty() ? message : parseReason;
+  return model;
 }
 
 }  // namespace detail
@@ -267,8 +271,14 @@ boost::shared_ptr<CadModel> CadModel::readFromXML(KalotError* error, const std::
 }
 
 boost::shared_ptr<CadModel> CadModel::readContentFromXML(KalotError* error, const std::string& fileName) {
+  return readContentFromXML(error, fileName, nullptr);
+}
+
+boost::shared_ptr<CadModel> CadModel::readContentFromXML(KalotError* error, const std::string& fileName,
+                                                         std::string* reason) {
   std::string message;
-  boost::shared_ptr<CadModel> model = detail::readCadXmlFile(fileName, detail::CadReadMode::Content, message);
+  boost::shared_ptr<CadModel> model =
+      detail::readCadXmlFile(fileName, detail::CadReadMode::Content, message, reason);
   if (error != nullptr) *error = model ? KALOT_SUCCESS : KALOT_XML_READ_ERROR;
   return model;
 }

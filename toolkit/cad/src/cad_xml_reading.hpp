@@ -16,9 +16,10 @@ enum class CadReadMode {
 };
 
 /// Parses a CAD XML file without processing any document type declaration and reads it as `mode`
-/// says. An empty result comes with the reason in `message`.
+/// says. An empty result comes with the reason in `message`, and in `reason` (when given) with the
+/// parser's position ("line L, column C: ...") or the operating system's reason where known.
 boost::shared_ptr<CadModel> readCadXmlFile(const std::string& fileName, CadReadMode mode,
-                                           std::string& message);
+                                           std::string& message, std::string* reason = nullptr);
 
 }  // namespace detail
 }  // namespace kalo_toolkit

@@ -1,7 +1,7 @@
 #pragma once
 
 // Internal interface between the conversion driver and the constraint-to-joint
-// inference: the model map, the connected set and the process-wide tolerances.
+// inference: the model map, the connected set and the conversion's tolerances.
 
 #include <map>
 #include <set>
@@ -25,6 +25,7 @@ class ZoltModel;
 namespace detail {
 
 /// Tolerances the inference reads; the driver sets them for one conversion.
+/// Each thread has its own (the conversion running on it).
 struct Tolerances {
   double linear = 1e-5;
   double angular = 1e-5;

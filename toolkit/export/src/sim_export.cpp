@@ -3,13 +3,9 @@
 
 #include <kalo_toolkit/sim_export.hpp>
 
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
-#include <fstream>
 
-#include <unistd.h>
+#include <kalo_toolkit/atomic_file.hpp>
 
 #include "sim_tree.hpp"
 #include "sim_writers.hpp"
@@ -72,23 +68,13 @@ ExportResult exportToFile(const ZoltModel& model, const std::string& path, const
   std::string text;
   ExportResult result = exportToString(model, options, &text);
   if (result.code != 0) return result;
-  // A temporary file beside the target replaces it only when written whole.
-  const std::string temporary = path + ".part" + std::to_string(static_cast<long>(getpid()));
-  const auto fail = [&](const std::string& why) {
-    std::remove(temporary.c_str());
+  // Whole or not at all, through links too, and unique per call (AtomicFile).
+  std::string why;
+  if (!util::writeFileAtomically(path, text, &why)) {
     result.code = 1;
     result.error = "cannot write '" + path + "': " + why;
     result.report.clear();
-    return result;
-  };
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return fail(std::strerror(errno));
-    out << text;
-    out.close();
-    if (!out) return fail("the write did not complete");
   }
-  if (std::rename(temporary.c_str(), path.c_str()) != 0) return fail(std::strerror(errno));
   return result;
 }
 

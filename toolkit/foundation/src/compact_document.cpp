@@ -44,6 +44,10 @@ class CompactDocument::Builder : public detail::XmlEvents {
     doc.nodes.emplace_back();
     Node& node = doc.nodes.back();
     node.name = intern(name, std::char_traits<XMLCh>::length(name));
+    if (locator != nullptr) {
+      node.line = clampPosition(locator->getLineNumber());
+      node.column = clampPosition(locator->getColumnNumber());
+    }
     if (const XMLSize_t count = attributes.getLength()) {
       node.firstAttribute = static_cast<uint32_t>(doc.attributes.size());
       node.attributeCount = static_cast<uint32_t>(count);
@@ -120,6 +124,11 @@ class CompactDocument::Builder : public detail::XmlEvents {
 
  private:
   enum class Kind : uint8_t { None, Text, CData, Element, Done };
+
+  static uint32_t clampPosition(XMLFileLoc at) {
+    return at >= std::numeric_limits<uint32_t>::max() ? 0 : static_cast<uint32_t>(at);
+  }
+
   struct Open {
     uint32_t index;
     uint32_t lastChild;  // node index + 1
@@ -204,6 +213,10 @@ const char* CompactDocument::storeText(const std::string& text) {
 }
 
 bool CompactDocument::parseFile(const std::string& path, std::string& message) {
+  return parseFile(path, message, nullptr);
+}
+
+bool CompactDocument::parseFile(const std::string& path, std::string& message, std::string* reason) {
   nodes.clear();
   names.clear();
   attributes.clear();
@@ -212,8 +225,9 @@ bool CompactDocument::parseFile(const std::string& path, std::string& message) {
   blockUsed = blockSize = 0;
   Builder builder(*this);
   bool parsed = false;
+  detail::ParseFailure where;
   try {
-    parsed = detail::parseSecurely(path, builder, message);
+    parsed = detail::parseSecurely(path, builder, message, &where);
   } catch (const std::exception& e) {
     message = e.what();
   }
@@ -221,7 +235,10 @@ bool CompactDocument::parseFile(const std::string& path, std::string& message) {
     message = SecureDomParser::s_unreadableMessage;
     parsed = false;
   }
-  if (!parsed) nodes.clear();
+  if (!parsed) {
+    nodes.clear();
+    if (reason != nullptr) *reason = detail::describeFailure(message, where);
+  }
   return parsed;
 }
 

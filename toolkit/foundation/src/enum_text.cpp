@@ -124,28 +124,47 @@ const std::map<KalotError, std::string>& errorTexts() {
   return true;
 }();
 
-// Joint and primitive tables are filled on first use, each by its own lookup.
-// Value 7 (weld) is written "SimpleJoint"; "Weld" is an input-only text.
-std::map<std::string, KalotJointType>& jointTypeValues() {
-  static std::map<std::string, KalotJointType> map;
-  return map;
-}
-std::map<KalotJointType, std::string>& jointTypeTexts() {
-  static std::map<KalotJointType, std::string> map;
-  return map;
-}
-std::map<std::string, KalotPrimType>& primTypeValues() {
-  static std::map<std::string, KalotPrimType> map;
-  return map;
-}
-std::map<KalotPrimType, std::string>& primTypeTexts() {
-  static std::map<KalotPrimType, std::string> map;
-  return map;
-}
-
 const char* const kJointTexts[] = {"SimpleJoint",         "MasslessConnector",   "MasslessConnectorRR",
                                    "MasslessConnectorRS", "MasslessConnectorSS", "MasslessConnectorPS"};
 const char* const kPrimTexts[] = {"weld", "prismatic", "revolute", "spherical"};
+
+// Joint and primitive tables are filled on first use, each by its own lookup,
+// as function-local statics, so that threads reading files at once fill them once.
+// Value 7 (weld) is written "SimpleJoint"; "Weld" is an input-only text.
+const std::map<std::string, KalotJointType>& jointTypeValues() {
+  static const std::map<std::string, KalotJointType> map = [] {
+    std::map<std::string, KalotJointType> m;
+    for (int i = 0; i < 6; ++i) m.emplace(kJointTexts[i], static_cast<KalotJointType>(i + 1));
+    m.emplace("Weld", KALOT_JOINT_WELD);
+    return m;
+  }();
+  return map;
+}
+const std::map<KalotJointType, std::string>& jointTypeTexts() {
+  static const std::map<KalotJointType, std::string> map = [] {
+    std::map<KalotJointType, std::string> m;
+    for (int i = 0; i < 6; ++i) m.emplace(static_cast<KalotJointType>(i + 1), kJointTexts[i]);
+    m.emplace(KALOT_JOINT_WELD, "SimpleJoint");
+    return m;
+  }();
+  return map;
+}
+const std::map<std::string, KalotPrimType>& primTypeValues() {
+  static const std::map<std::string, KalotPrimType> map = [] {
+    std::map<std::string, KalotPrimType> m;
+    for (int i = 0; i < 4; ++i) m.emplace(kPrimTexts[i], static_cast<KalotPrimType>(i + 1));
+    return m;
+  }();
+  return map;
+}
+const std::map<KalotPrimType, std::string>& primTypeTexts() {
+  static const std::map<KalotPrimType, std::string> map = [] {
+    std::map<KalotPrimType, std::string> m;
+    for (int i = 0; i < 4; ++i) m.emplace(static_cast<KalotPrimType>(i + 1), kPrimTexts[i]);
+    return m;
+  }();
+  return map;
+}
 
 }  // namespace
 
@@ -173,19 +192,12 @@ KalotRotType fromStrToRotType(const std::string& text) {
 
 KalotJointType fromStrToJointType(const std::string& text) {
   auto& map = jointTypeValues();
-  if (map.empty()) {
-    for (int i = 0; i < 6; ++i) map.emplace(kJointTexts[i], static_cast<KalotJointType>(i + 1));
-    map.emplace("Weld", KALOT_JOINT_WELD);
-  }
   auto it = map.find(text);
   return it == map.end() ? KALOT_JOINT_UNKNOWN : it->second;
 }
 
 KalotPrimType fromStrToPrimType(const std::string& text) {
   auto& map = primTypeValues();
-  if (map.empty()) {
-    for (int i = 0; i < 4; ++i) map.emplace(kPrimTexts[i], static_cast<KalotPrimType>(i + 1));
-  }
   auto it = map.find(text);
   return it == map.end() ? KALOT_PRIM_UNKNOWN : it->second;
 }
@@ -200,19 +212,12 @@ std::string fromRotTypeToStr(KalotRotType value) { return rotTypes().text(value)
 
 std::string fromJointTypeToStr(KalotJointType value) {
   auto& map = jointTypeTexts();
-  if (map.empty()) {
-    for (int i = 0; i < 6; ++i) map.emplace(static_cast<KalotJointType>(i + 1), kJointTexts[i]);
-    map.emplace(KALOT_JOINT_WELD, "SimpleJoint");
-  }
   auto it = map.find(value);
   return it == map.end() ? std::string() : it->second;
 }
 
 std::string fromPrimTypeToStr(KalotPrimType value) {
   auto& map = primTypeTexts();
-  if (map.empty()) {
-    for (int i = 0; i < 4; ++i) map.emplace(static_cast<KalotPrimType>(i + 1), kPrimTexts[i]);
-  }
   auto it = map.find(value);
   return it == map.end() ? std::string() : it->second;
 }

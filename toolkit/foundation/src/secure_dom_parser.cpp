@@ -85,6 +85,18 @@ SecureDomParser::SecureDomParser() : impl(new Impl) {}
 SecureDomParser::~SecureDomParser() = default;
 
 DOMDocument* SecureDomParser::parseFile(const std::string& path, std::string& message) {
+  return parseFile(path, message, nullptr);
+}
+
+DOMDocument* SecureDomParser::parseFile(const std::string& path, std::string& message, std::string* reason) {
+  detail::ParseFailure where;
+  DOMDocument* doc = parseRecorded(path, message, where);
+  if (doc == nullptr && reason != nullptr) *reason = detail::describeFailure(message, where);
+  return doc;
+}
+
+DOMDocument* SecureDomParser::parseRecorded(const std::string& path, std::string& message,
+                                            detail::ParseFailure& where) {
   impl->doc.reset();
   try {
     static const XMLCh kCore[] = u"Core";
@@ -95,7 +107,7 @@ DOMDocument* SecureDomParser::parseFile(const std::string& path, std::string& me
     }
     DocumentHandle doc(domImpl->createDocument());
     DomBuilder builder(doc.get());
-    if (!detail::parseSecurely(path, builder, message)) return nullptr;
+    if (!detail::parseSecurely(path, builder, message, &where)) return nullptr;
     if (doc->getDocumentElement() == nullptr) {
       message = s_unreadableMessage;
       return nullptr;

@@ -1,6 +1,8 @@
 #include "secure_sax_parse.hpp"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include <xercesc/framework/MemBufInputSource.hpp>
@@ -38,8 +40,8 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 class FileBinInputStream : public BinInputStream {
  public:
-  FileBinInputStream(FileHandle file, bool& readFailed)
-      : file(std::move(file)), readFailed(readFailed), position(0) {}
+  FileBinInputStream(FileHandle file, bool& readFailed, int& readError)
+      : file(std::move(file)), readFailed(readFailed), readError(readError), position(0) {}
 
   XMLFilePos curPos() const override { return position; }
 
@@ -50,6 +52,7 @@ class FileBinInputStream : public BinInputStream {
     if (readFailed) return 0;
     const size_t n = std::fread(toFill, 1, maxToRead, file.get());
     if (n < maxToRead && std::ferror(file.get())) {
+      readError = errno;
       readFailed = true;
       return 0;
     }
@@ -62,6 +65,7 @@ class FileBinInputStream : public BinInputStream {
  private:
   FileHandle file;
   bool& readFailed;
+  int& readError;
   XMLFilePos position;
 };
 
@@ -69,19 +73,21 @@ class FileBinInputStream : public BinInputStream {
 // the library, so it is not taken for a URL and its length does not matter.
 class OpenFileInputSource : public InputSource {
  public:
-  OpenFileInputSource(FileHandle file, bool& readFailed) : file(std::move(file)), readFailed(readFailed) {
+  OpenFileInputSource(FileHandle file, bool& readFailed, int& readError)
+      : file(std::move(file)), readFailed(readFailed), readError(readError) {
     static const XMLCh kSystemId[] = u"input.xml";
     setSystemId(kSystemId);
   }
 
   BinInputStream* makeStream() const override {
     if (!file) return nullptr;  // one stream per file
-    return new FileBinInputStream(std::move(file), readFailed);
+    return new FileBinInputStream(std::move(file), readFailed, readError);
   }
 
  private:
   mutable FileHandle file;
   bool& readFailed;
+  int& readError;
 };
 
 struct DoctypeRefused {};
@@ -129,16 +135,31 @@ class Adapter : public DefaultHandler {
     return new MemBufInputSource(kEmpty, 0, kId, false);
   }
 
+  void setDocumentLocator(const Locator* const locator) override { events.locator = locator; }
+
   void warning(const SAXParseException&) override {}
   void error(const SAXParseException& e) override { stop(e); }
   void fatalError(const SAXParseException& e) override { stop(e); }
 
   std::string message;
+  ParseFailure where;
+
+  // Where the parser stands, for failures the parser itself does not position.
+  void recordPosition() {
+    if (where.line != 0 || events.locator == nullptr) return;
+    const XMLFileLoc line = events.locator->getLineNumber();
+    const XMLFileLoc column = events.locator->getColumnNumber();
+    if (line == 0 || line == ~XMLFileLoc(0)) return;
+    where.line = line;
+    where.column = column == ~XMLFileLoc(0) ? 0 : column;
+  }
 
  private:
   [[noreturn]] void stop(const SAXParseException& e) {
     message = toBytes(e.getMessage());
     if (message.empty()) message = "Unspecified XML exception";
+    where.line = e.getLineNumber();
+    where.column = e.getColumnNumber();
     throw ParseStopped();
   }
 
@@ -148,18 +169,30 @@ class Adapter : public DefaultHandler {
 
 }  // namespace
 
-bool parseSecurely(const std::string& path, XmlEvents& events, std::string& message) {
+std::string describeFailure(const std::string& message, const ParseFailure& where) {
+  if (where.osError != 0) return std::strerror(where.osError);
+  if (where.line == 0) return message;
+  return "line " + std::to_string(where.line) + ", column " + std::to_string(where.column) + ": " + message;
+}
+
+bool parseSecurely(const std::string& path, XmlEvents& events, std::string& message, ParseFailure* where) {
+  ParseFailure ignored;
+  if (where == nullptr) where = &ignored;
+  *where = ParseFailure();
+  events.locator = nullptr;
   FileHandle file(std::fopen(path.c_str(), "rb"));
   if (!file) {
+    where->osError = errno != 0 ? errno : EIO;
     message = SecureDomParser::s_unreadableMessage;
     return false;
   }
   bool readFailed = false;
+  int readError = 0;
   std::string failure;
+  Adapter adapter(events);
   try {
     SecurityManager security;
     security.setEntityExpansionLimit(kEntityExpansionLimit);
-    Adapter adapter(events);
     std::unique_ptr<SAX2XMLReader> reader(XMLReaderFactory::createXMLReader());
     reader->setFeature(XMLUni::fgSAX2CoreNameSpaces, false);
     reader->setFeature(XMLUni::fgSAX2CoreNameSpacePrefixes, false);
@@ -175,9 +208,12 @@ bool parseSecurely(const std::string& path, XmlEvents& events, std::string& mess
     reader->setEntityResolver(&adapter);
     reader->setDTDHandler(&adapter);
     try {
-      reader->parse(OpenFileInputSource(std::move(file), readFailed));
+      reader->parse(OpenFileInputSource(std::move(file), readFailed, readError));
     } catch (const ParseStopped&) {
       failure = adapter.message;
+    } catch (...) {
+      adapter.recordPosition();  // while the reader, and so its position, still exists
+      throw;
     }
   } catch (const DoctypeRefused&) {
     failure = SecureDomParser::s_doctypeMessage;
@@ -195,7 +231,13 @@ bool parseSecurely(const std::string& path, XmlEvents& events, std::string& mess
   } catch (...) {
     failure = "Unspecified XML exception";
   }
-  if (readFailed) failure = SecureDomParser::s_unreadableMessage;
+  events.locator = nullptr;
+  *where = adapter.where;
+  if (readFailed) {
+    failure = SecureDomParser::s_unreadableMessage;
+    *where = ParseFailure();
+    where->osError = readError != 0 ? readError : EIO;
+  }
   if (failure.empty()) return true;
   message = failure;
   return false;

@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstring>
+#include <mutex>
 
 #include <unicode/uclean.h>
 #include <unicode/unistr.h>
@@ -9,17 +10,17 @@
 namespace kalo_toolkit::util {
 
 namespace {
-bool s_unicodeStarted = false;
 
 // ICU lengths are 32-bit; longer text could not be handed over whole.
 bool fitsIcu(size_t n) { return n <= static_cast<size_t>(INT32_MAX); }
 }  // namespace
 
 void s_initUnicodeOnce() {
-  if (s_unicodeStarted) return;
-  UErrorCode status = U_ZERO_ERROR;
-  u_init(&status);  // its status is of no use: conversions report their own failures
-  s_unicodeStarted = true;
+  static std::once_flag started;
+  std::call_once(started, [] {
+    UErrorCode status = U_ZERO_ERROR;
+    u_init(&status);  // its status is of no use: conversions report their own failures
+  });
 }
 
 std::string to_utf8_String(const std::string& text) {

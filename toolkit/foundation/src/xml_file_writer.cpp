@@ -1,15 +1,9 @@
 #include <kalo_toolkit/xml_file_writer.hpp>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <atomic>
-#include <cerrno>
-#include <chrono>
 #include <stdexcept>
 #include <vector>
 
+#include <kalo_toolkit/atomic_file.hpp>
 #include <kalo_toolkit/xml_helpers.hpp>
 
 namespace kalo_toolkit::util {
@@ -83,7 +77,7 @@ void appendEscaped(std::string& out, const std::string& raw, bool attribute) {
 // line; an element without content as an empty-element tag.
 class FileSink : public XmlSink {
  public:
-  explicit FileSink(int fd) : fd(fd) {
+  explicit FileSink(AtomicFile& file) : file(file) {
     out.reserve(kFlushSize + 4096);
     out += "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\" ?>\n";
   }
@@ -138,15 +132,7 @@ class FileSink : public XmlSink {
   }
 
   void flush() {
-    const char* p = out.data();
-    size_t left = out.size();
-    while (left > 0) {
-      const ssize_t n = ::write(fd, p, left);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) throw std::runtime_error("Cannot write the file.");
-      p += n;
-      left -= static_cast<size_t>(n);
-    }
+    if (!file.write(out)) throw std::runtime_error("Cannot write the file.");
     out.clear();
   }
 
@@ -158,55 +144,25 @@ class FileSink : public XmlSink {
     bool tagOpen;
     bool hasChildren;
   };
-  int fd;
+  AtomicFile& file;
   std::string out;
   std::vector<Open> open;
 };
 
-// A name for the new file beside the target that no other file has yet.
-int createBeside(const std::string& path, std::string& created) {
-  const size_t slash = path.rfind('/');
-  const std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-  static std::atomic<unsigned long> counter{0};
-  const auto stamp = static_cast<unsigned long>(std::chrono::steady_clock::now().time_since_epoch().count());
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    created = dir + ".kalo-" + std::to_string(getpid()) + "-" + std::to_string(stamp % 1000000007) + "-" +
-              std::to_string(++counter) + ".tmp";
-    const int fd = ::open(created.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0 || errno != EEXIST) return fd;
-  }
-  return -1;
-}
-
 }  // namespace
 
 bool writeXmlFile(const std::string& path, const std::function<void(XmlSink&)>& fill) {
-  if (path.empty()) return false;
-  struct stat existing {};
-  const bool exists = ::lstat(path.c_str(), &existing) == 0;
-  // Anything but a regular file (a device, a pipe, a link) is written in place, as it is.
-  const bool inPlace = exists && !S_ISREG(existing.st_mode);
-  std::string temporary;
-  const int fd =
-      inPlace ? ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC) : createBeside(path, temporary);
-  if (fd < 0) return false;
-  bool ok = false;
+  AtomicFile file(path);
+  if (!file.ok()) return false;
   try {
-    FileSink sink(fd);
+    FileSink sink(file);
     fill(sink);
-    if (sink.complete()) {
-      sink.flush();
-      ok = true;
-    }
+    if (!sink.complete()) return false;
+    sink.flush();
   } catch (...) {
-    ok = false;
+    return false;
   }
-  if (ok && exists && !inPlace) ok = ::fchmod(fd, existing.st_mode & 07777) == 0;
-  if (::close(fd) != 0) ok = false;
-  if (inPlace) return ok;
-  if (ok && ::rename(temporary.c_str(), path.c_str()) != 0) ok = false;
-  if (!ok) ::unlink(temporary.c_str());
-  return ok;
+  return file.commit();
 }
 
 }  // namespace kalo_toolkit::util

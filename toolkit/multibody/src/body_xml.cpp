@@ -78,22 +78,22 @@ boost::shared_ptr<Body> readBody(const E& element, ReadHelper& helper) {
   const std::string node = childText(element, "nodeID");
   double m = 0;
   if (!util::from_string(m, childText(element, "mass"))) {
-    throw ReadError("Error reading mass for body : " + bodyName);
+    failAt(element, "mass", "Error reading mass for body : " + bodyName);
   }
   const std::string mUnits = childText(element, "massUnits");
   double in[9] = {0, 0, 0, 0, 0, 0, 0, 0, 0};
   if (!util::from_string(in, 9, childText(element, "inertia"))) {
-    throw ReadError("Error reading inertia for body : " + bodyName);
+    failAt(element, "inertia", "Error reading inertia for body : " + bodyName);
   }
   const std::string inUnits = childText(element, "inertiaUnits");
   double vol = 0;
   if (!util::from_string(vol, childText(element, "volume"))) {
-    throw ReadError("Error reading volume for body : " + bodyName);
+    failAt(element, "volume", "Error reading volume for body : " + bodyName);
   }
   const std::string volUnits = childText(element, "volumeUnits");
   double area = 0;
   if (!util::from_string(area, childText(element, "surfaceArea"))) {
-    throw ReadError("Error reading surfaceArea for body : " + bodyName);
+    failAt(element, "surfaceArea", "Error reading surfaceArea for body : " + bodyName);
   }
   const std::string areaUnits = childText(element, "surfaceAreaUnits");
   const std::string file = childText(element, "geometryFileName");
@@ -103,7 +103,7 @@ boost::shared_ptr<Body> readBody(const E& element, ReadHelper& helper) {
     try {
       material = readMaterial(element);
     } catch (...) {
-      throw ReadError("Error reading material property.");
+      failAt(element, "MaterialProp", "Error reading material property.");
     }
   }
 

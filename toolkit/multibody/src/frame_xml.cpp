@@ -36,13 +36,13 @@ boost::shared_ptr<Frame> readFrame(const E& element, ReadHelper& /*helper*/) {
 
   double pos[3] = {0, 0, 0};
   if (!util::from_string(pos, 3, childText(element, "position"))) {
-    throw ReadError("Error reading position value for frame: " + frameName);
+    failAt(element, "position", "Error reading position value for frame: " + frameName);
   }
   const std::string posRef = childText(element, "positionOrigin");
   const KalotLengthUnit posUnits = util::fromStrToLengthUnit(childText(element, "positionUnits"));
   double orient[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
   if (!util::from_string(orient, 9, childText(element, "orientation"))) {
-    throw ReadError("Error reading orientation value for frame : " + frameName);
+    failAt(element, "orientation", "Error reading orientation value for frame : " + frameName);
   }
   const KalotRotType orientType = util::fromStrToRotType(childText(element, "orientationType"));
   const KalotAngleUnit orientUnits = util::fromStrToAngleUnit(childText(element, "orientationUnits"));
@@ -51,7 +51,7 @@ boost::shared_ptr<Frame> readFrame(const E& element, ReadHelper& /*helper*/) {
   int frameId = -1;
   const std::string ref = element.attribute("ref");
   if (!ref.empty() && !util::from_string(frameId, ref)) {
-    throw ReadError("Error reading id value for frame: " + frameName);
+    failAt(element, nullptr, "Error reading id value for frame: " + frameName);
   }
 
   boost::shared_ptr<Frame> frame(

@@ -35,7 +35,8 @@ boost::shared_ptr<FrameRef> readJointSide(const E& sideParent, ReadHelper& helpe
   const std::string refText = frameElement.attribute("ref");
   if (!refText.empty()) {
     int id = 0;
-    if (!util::from_string(id, refText)) throw ReadError("Error reading id value for frameref.");
+    if (!util::from_string(id, refText))
+      failAt(frameElement, nullptr, "Error reading id value for frameref.");
     context.addFrameRef(ref, id);
   }
   return ref;

@@ -5,6 +5,7 @@
 // element never comes from a nested element (a frame's name is not a body's),
 // and a missing value costs one pass over the children, not over the subtree.
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -14,10 +15,14 @@
 
 namespace kalo_toolkit::mbxml {
 
-/// The failure of a reader; its text is one of the fixed failure texts.
+/// The failure of a reader; its text is one of the fixed failure texts. The
+/// position is that of the element at fault (0 when the document has none).
 class ReadError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit ReadError(const std::string& text, uint64_t line = 0, uint64_t column = 0)
+      : std::runtime_error(text), line(line), column(column) {}
+  uint64_t line;
+  uint64_t column;
 };
 
 /// Tag name equality with an ASCII name, without allocating.
@@ -60,6 +65,9 @@ class DomElement {
   }
   std::string text() const { return elementText(element); }
   std::string attribute(const char* name) const { return attributeText(element, name); }
+  /// The DOM keeps no positions.
+  uint64_t line() const { return 0; }
+  uint64_t column() const { return 0; }
 
  private:
   const xercesc::DOMElement* element = nullptr;
@@ -72,11 +80,19 @@ std::string childText(const E& parent, const char* name) {
   return child ? child.text() : std::string();
 }
 
+/// Ends the read with `failureText` at the element's child with the name (at the element without one).
+template <typename E>
+[[noreturn]] void failAt(const E& element, const char* child, const std::string& failureText) {
+  E at = child != nullptr ? element.child(child) : E();
+  if (!at) at = element;
+  throw ReadError(failureText, at ? at.line() : 0, at ? at.column() : 0);
+}
+
 /// The first direct child with the name; a missing one ends the read with `failureText`.
 template <typename E>
 E requireChild(const E& parent, const char* name, const std::string& failureText) {
   const E child = parent.child(name);
-  if (!child) throw ReadError(failureText);
+  if (!child) failAt(parent, nullptr, failureText);
   return child;
 }
 

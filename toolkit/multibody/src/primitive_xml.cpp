@@ -25,7 +25,7 @@ boost::shared_ptr<Primitive> readPrimitive(const E& element, ReadHelper& /*helpe
   const std::string ref = childText(element, "referenceFrame");
   double a[3] = {0, 0, 0};
   if (!util::from_string(a, 3, childText(element, "axis"))) {
-    throw ReadError("Error reading axis for primitive : " + primName);
+    failAt(element, "axis", "Error reading axis for primitive : " + primName);
   }
   return boost::shared_ptr<Primitive>(new Primitive(primName, a, ref));
 }

@@ -22,9 +22,10 @@ namespace {
 // Keeps the nesting level of the context in step with the recursion, exceptions included.
 class DepthGuard {
  public:
-  explicit DepthGuard(ZoltReadHelper& context) : context(context) {
+  template <typename E>
+  DepthGuard(ZoltReadHelper& context, const E& element) : context(context) {
     if (context.subsystemDepth > ZoltReadHelper::kMaxSubsystemDepth) {
-      throw ReadError("Subsystems are nested too deeply.");
+      failAt(element, nullptr, "Subsystems are nested too deeply.");
     }
     ++context.subsystemDepth;
   }
@@ -109,7 +110,7 @@ void writeSubsystemContent(const Subsystem& s, util::XmlSink& sink) {
 template <typename E>
 boost::shared_ptr<Subsystem> readSubsystem(const E& element, ReadHelper& helper) {
   auto& context = dynamic_cast<ZoltReadHelper&>(helper);
-  const DepthGuard depth(context);
+  const DepthGuard depth(context, element);
 
   boost::shared_ptr<Subsystem> subsystem(new Subsystem(childText(element, "name")));
   subsystem->setNodeID(childText(element, "nodeID"));

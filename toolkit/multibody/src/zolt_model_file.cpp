@@ -5,6 +5,7 @@
 #include <xercesc/util/XMLException.hpp>
 
 #include <kalo_toolkit/compact_document.hpp>
+#include <kalo_toolkit/enum_text.hpp>
 #include <kalo_toolkit/mechanism_simplifier.hpp>
 #include <kalo_toolkit/number_text.hpp>
 #include <kalo_toolkit/subsystem.hpp>
@@ -49,9 +50,13 @@ template boost::shared_ptr<ZoltModel> readDocument(const mbxml::DomElement&, std
 template boost::shared_ptr<ZoltModel> readDocument(const util::CompactElement&, std::string&);
 
 boost::shared_ptr<ZoltModel> guardedRead(const std::function<boost::shared_ptr<ZoltModel>()>& read,
-                                         std::string& failure) {
+                                         std::string& failure, std::string* reason) {
   try {
     return read();
+  } catch (const mbxml::ReadError& e) {
+    failure = e.what();
+    if (reason != nullptr && e.line != 0)
+      *reason = "line " + std::to_string(e.line) + ", column " + std::to_string(e.column) + ": " + failure;
   } catch (const std::exception& e) {
     failure = e.what();
   } catch (const std::string& text) {
@@ -66,14 +71,18 @@ boost::shared_ptr<ZoltModel> guardedRead(const std::function<boost::shared_ptr<Z
   return boost::shared_ptr<ZoltModel>();
 }
 
-boost::shared_ptr<ZoltModel> readStreaming(const std::string& path, std::string& failure) {
-  return guardedRead(
+boost::shared_ptr<ZoltModel> readStreaming(const std::string& path, std::string& failure,
+                                           std::string* reason) {
+  std::string why;
+  boost::shared_ptr<ZoltModel> model = guardedRead(
       [&] {
         util::CompactDocument doc;
-        if (!doc.parseFile(path, failure)) return boost::shared_ptr<ZoltModel>();
+        if (!doc.parseFile(path, failure, &why)) return boost::shared_ptr<ZoltModel>();
         return readDocument(util::CompactElement(&doc, 0), failure);
       },
-      failure);
+      failure, &why);
+  if (!model && reason != nullptr) *reason = why.empty() ? failure : why;
+  return model;
 }
 
 }  // namespace detail
@@ -89,28 +98,46 @@ int ZoltModel::writeToXML(const std::string& path) const {
 
 boost::shared_ptr<ZoltModel> ZoltModel::readFromXML(KalotError* error, const std::string& path,
                                                     MechanismSimplifier::Option option) {
+  return readFromXML(error, path, option, nullptr);
+}
+
+boost::shared_ptr<ZoltModel> ZoltModel::readFromXML(KalotError* error, const std::string& path,
+                                                    MechanismSimplifier::Option option, std::string* reason) {
   KalotError ignored = KALOT_SUCCESS;
   if (error == nullptr) error = &ignored;
   *error = KALOT_SUCCESS;
-  util::s_initUnicodeOnce();
 
   boost::shared_ptr<ZoltModel> model;
-  std::string failure;  // kept for debugging; only the code leaves this function
+  std::string failure;
+  std::string why;
   try {
+    util::s_initUnicodeOnce();
     util::XercesSession session;
-    model = detail::readStreaming(path, failure);
+    model = detail::readStreaming(path, failure, &why);
+  } catch (const std::exception& e) {
+    model.reset();
+    why = e.what();
   } catch (...) {
     model.reset();
+    why = "Unspecified XML exception";
   }
 
   if (model && option != MechanismSimplifier::None) {
     try {
       MechanismSimplifier simplifier(model->getTopSubsystem(), option);
+    } catch (const std::exception& e) {
+      model.reset();
+      why = std::string("cannot simplify the model: ") + e.what();
     } catch (...) {
       model.reset();
+      why = "cannot simplify the model";
     }
   }
-  if (!model) *error = KALOT_XML_READ_ERROR;
+  if (!model) {
+    *error = KALOT_XML_READ_ERROR;
+    if (reason != nullptr)
+      *reason = why.empty() ? std::string(util::fromErrorToStr(KALOT_XML_READ_ERROR)) : why;
+  }
   return model;
 }
 

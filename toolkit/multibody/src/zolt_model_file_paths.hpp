@@ -21,12 +21,16 @@ namespace detail {
 template <typename E>
 boost::shared_ptr<ZoltModel> readDocument(const E& root, std::string& failure);
 
-/// Runs `read`, turning any exception into its failure text.
+/// Runs `read`, turning any exception into its failure text; a failure at a
+/// known position also sets `reason` ("line L, column C: " and the text).
 boost::shared_ptr<ZoltModel> guardedRead(const std::function<boost::shared_ptr<ZoltModel>()>& read,
-                                         std::string& failure);
+                                         std::string& failure, std::string* reason = nullptr);
 
 /// The parse of readDocument; both run inside an initialised XML library and throw nothing.
-boost::shared_ptr<ZoltModel> readStreaming(const std::string& path, std::string& failure);
+/// A failed streaming read sets `reason` (when given) to the failure with its
+/// position, or the system's reason for a file that cannot be read.
+boost::shared_ptr<ZoltModel> readStreaming(const std::string& path, std::string& failure,
+                                           std::string* reason = nullptr);
 boost::shared_ptr<ZoltModel> readThroughDom(const std::string& path, std::string& failure);
 
 /// writeToXML through a DOM document and the library's serializer: 0 or 3.

@@ -72,6 +72,11 @@ class KALO_TOOLKIT_API CadModel : public CadBase {
   static boost::shared_ptr<CadModel> readFromXML(KalotError* error, const std::string& fileName);
   /// Reads a CAD XML file written by writeToXML back into a model (empty pointer and 3 on failure).
   static boost::shared_ptr<CadModel> readContentFromXML(KalotError* error, const std::string& fileName);
+  /// The same; on failure `reason` (when given) receives why: the parser's "line L, column C: "
+  /// and message, the element and the rule a value breaks, or the operating system's reason when
+  /// the file cannot be opened or read. Reads of different files may run on different threads.
+  static boost::shared_ptr<CadModel> readContentFromXML(KalotError* error, const std::string& fileName,
+                                                        std::string* reason);
 
   /// New CadModel element for this definition, its placed children (in full) and constraints; the caller
   /// appends it. Throws std::runtime_error for a cyclic or too deeply nested model or a child without a

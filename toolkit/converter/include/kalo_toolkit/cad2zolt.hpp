@@ -15,8 +15,11 @@ class Joint;
 class ZoltModel;
 
 /// Converts one CAD assembly into a multibody model and writes it as a
-/// multibody XML file. Conversions must not run in parallel: the tolerances
-/// reach the inference through process-wide values for one conversion.
+/// multibody XML file. Conversions of different assemblies may run on
+/// different threads at once: each conversion's tolerances are its own, in
+/// force on its thread while it runs. The default unit system is process-wide
+/// and read by every conversion, so it is not changed while one runs; one
+/// converter (and one CAD model) is used by one thread at a time.
 class KALO_TOOLKIT_API Cad2Zolt {
  public:
   /// What the last conversion did with one constrained pair of parts, in processing order.

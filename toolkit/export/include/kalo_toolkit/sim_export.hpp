@@ -75,7 +75,8 @@ struct ExportResult {
 
 KALO_TOOLKIT_API ExportResult exportToString(const ZoltModel& model, const ExportOptions& options,
                                              std::string* text);
-/// Writes through a temporary file beside `path` that replaces it only when complete.
+/// Writes through a uniquely named temporary file beside `path` (beside the file a link at
+/// `path` finally names) that replaces it only when complete (util::AtomicFile).
 KALO_TOOLKIT_API ExportResult exportToFile(const ZoltModel& model, const std::string& path,
                                            const ExportOptions& options);
 

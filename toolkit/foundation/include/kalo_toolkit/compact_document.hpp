@@ -26,6 +26,8 @@ class KALO_TOOLKIT_API CompactDocument {
     uint32_t attributeCount = 0;
     uint32_t textLength = 0;
     const char* text = nullptr;  ///< see text(); an offset into the subtree log when so marked
+    uint32_t line = 0;           ///< where the start tag ends (1-based; 0: not known)
+    uint32_t column = 0;
   };
 
   CompactDocument();
@@ -36,6 +38,10 @@ class KALO_TOOLKIT_API CompactDocument {
   /// Parses the file (inside an initialised XML library). False with a
   /// non-empty message on any failure, with the same texts as SecureDomParser.
   bool parseFile(const std::string& path, std::string& message);
+  /// The same; on failure `reason` (when given) receives why in full: "line L,
+  /// column C: " and the message, or the operating system's reason when the
+  /// file cannot be opened or read.
+  bool parseFile(const std::string& path, std::string& message, std::string* reason);
 
   /// The root element (index 0); only after a successful parse.
   const Node& node(uint32_t index) const { return nodes[index]; }
@@ -85,6 +91,9 @@ class KALO_TOOLKIT_API CompactElement {
   /// Text of the first child node, one pair of surrounding quotes removed.
   std::string text() const;
   std::string attribute(const char* name) const { return doc->attribute(doc->node(index), name); }
+  /// Where the element's start tag ends in the file (0: not known).
+  uint64_t line() const { return doc == nullptr ? 0 : doc->node(index).line; }
+  uint64_t column() const { return doc == nullptr ? 0 : doc->node(index).column; }
 
  private:
   const CompactDocument* doc = nullptr;

@@ -20,6 +20,10 @@ XERCES_CPP_NAMESPACE_END
 
 namespace kalo_toolkit::util {
 
+namespace detail {
+struct ParseFailure;
+}
+
 /// Create, use and destroy it inside a `XercesSession`.
 class KALO_TOOLKIT_API SecureDomParser {
  public:
@@ -37,8 +41,15 @@ class KALO_TOOLKIT_API SecureDomParser {
   /// owned by the parser until the next parse, or null with a non-empty
   /// `message` (left untouched on success).
   xercesc::DOMDocument* parseFile(const std::string& path, std::string& message);
+  /// The same; on failure `reason` (when given) receives why in full: "line L,
+  /// column C: " and the message, or the operating system's reason when the
+  /// file cannot be opened or read.
+  xercesc::DOMDocument* parseFile(const std::string& path, std::string& message, std::string* reason);
 
  private:
+  xercesc::DOMDocument* parseRecorded(const std::string& path, std::string& message,
+                                      detail::ParseFailure& where);
+
   struct Impl;
   std::unique_ptr<Impl> impl;
 };

@@ -12,9 +12,9 @@ namespace kalo_toolkit::util {
 /// produced, byte for byte as the library's DOM serializer pretty prints the
 /// same document; `fill` writes the root element. Returns false on any
 /// failure - an exception from `fill` (the number texts included), a character
-/// that XML cannot hold, an I/O error - and then leaves no partial file: a
-/// regular file is written beside the target and renamed over it only when
-/// complete, so an earlier file at the path stays as it was.
+/// that XML cannot hold, an I/O error - and then leaves no partial file: the
+/// file is written through an AtomicFile, so an earlier file at the path (or
+/// the file a link at the path names) stays as it was.
 KALO_TOOLKIT_API bool writeXmlFile(const std::string& path, const std::function<void(XmlSink&)>& fill);
 
 }  // namespace kalo_toolkit::util

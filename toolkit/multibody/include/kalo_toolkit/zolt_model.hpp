@@ -36,6 +36,14 @@ class KALO_TOOLKIT_API ZoltModel : public ZoltBase {
   /// Reads a multibody XML file and applies the simplifier option; empty pointer and *error = 3 on failure.
   static boost::shared_ptr<ZoltModel> readFromXML(KalotError* error, const std::string& path,
                                                   MechanismSimplifier::Option option);
+  /// The same; on failure `reason` (when given) receives why: "line L, column C: " and what is
+  /// wrong there (the parser's message, or the element and the rule it breaks), or the operating
+  /// system's reason when the file cannot be opened or read.
+  ///
+  /// Reads and writes of different models may run on different threads at once (the XML library
+  /// is started once for the process); one model is used by one thread at a time.
+  static boost::shared_ptr<ZoltModel> readFromXML(KalotError* error, const std::string& path,
+                                                  MechanismSimplifier::Option option, std::string* reason);
 
   /// Fills the root element of the document.
   xercesc::DOMElement* writeToXMLElement(xercesc::DOMDocument* doc) const;
