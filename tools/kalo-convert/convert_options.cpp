@@ -221,7 +221,7 @@ std::string convertUsage() {
          "\n"
          "Files: an OUTPUT named .mjcf, .sdf or .urdf is written in that format, as if\n"
          "--to were given; one named for another format than the one written (a URDF\n"
-         "into x.sdf, a multibody file into x.html) is refused. OUTPUT (or the JSON\n"
+         "into x.sdf, anything into x.html) is refused; .xml takes any. OUTPUT (or the JSON\n"
          "report) that is INPUT, also through a link, is refused; a directory as OUTPUT\n"
          "fails with \"is a directory\". A multibody or simulator file given as INPUT is\n"
          "refused with a hint naming the tool that reads it.\n"

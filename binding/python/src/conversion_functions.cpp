@@ -9,6 +9,7 @@
 #include <kalo_toolkit/cad_model.hpp>
 #include <kalo_toolkit/cad_unit.hpp>
 #include <kalo_toolkit/enum_text.hpp>
+#include <kalo_toolkit/mechanism_simplifier.hpp>
 #include <kalo_toolkit/sim_export.hpp>
 #include <kalo_toolkit/sim_options.hpp>
 #include <kalo_toolkit/zolt_model.hpp>
@@ -49,47 +50,41 @@ void unlocked(const char* what, Operation operation) {
     raiseConversionError(KALOT_GENERIC_FAILURE, std::string(what) + " failed: " + failure);
 }
 
-/// The conversion settings that are process-wide in the toolkit (the default CAD
-/// units, the converter's tolerances while it runs) held for one conversion:
-/// conversions with the same units and the default tolerances run side by side,
-/// any other waits until the running ones are done.
-class ConversionSettings {
+/// The default CAD unit system, process-wide in the toolkit and read by every
+/// conversion, held for one conversion: conversions with the same units run side
+/// by side, one with other units waits until the running ones are done.
+class UnitsForConversion {
  public:
-  ConversionSettings(KalotMassUnit mass, KalotLengthUnit length, bool defaultTolerances) {
+  UnitsForConversion(KalotMassUnit mass, KalotLengthUnit length) {
     std::unique_lock<std::mutex> lock(mutex());
-    const Key key{mass, length, defaultTolerances};
-    condition().wait(lock, [&] { return state().running == 0 || (defaultTolerances && state().key == key); });
-    if (state().running++ == 0) {
-      state().key = key;
-      state().mass = s_getDefaultCadUnit()->massUnit;
-      state().length = s_getDefaultCadUnit()->lengthUnit;
+    State& s = state();
+    condition().wait(lock, [&] { return s.running == 0 || (s.mass == mass && s.length == length); });
+    if (s.running++ == 0) {
+      s.mass = mass;
+      s.length = length;
+      s.previousMass = s_getDefaultCadUnit()->massUnit;
+      s.previousLength = s_getDefaultCadUnit()->lengthUnit;
       s_getDefaultCadUnit()->set(mass, length);
     }
   }
-  ~ConversionSettings() {
+  ~UnitsForConversion() {
     std::lock_guard<std::mutex> lock(mutex());
-    if (--state().running == 0) {
-      s_getDefaultCadUnit()->set(state().mass, state().length);
+    State& s = state();
+    if (--s.running == 0) {
+      s_getDefaultCadUnit()->set(s.previousMass, s.previousLength);
       condition().notify_all();
     }
   }
-  ConversionSettings(const ConversionSettings&) = delete;
-  ConversionSettings& operator=(const ConversionSettings&) = delete;
+  UnitsForConversion(const UnitsForConversion&) = delete;
+  UnitsForConversion& operator=(const UnitsForConversion&) = delete;
 
  private:
-  struct Key {
-    KalotMassUnit mass;
-    KalotLengthUnit length;
-    bool defaultTolerances;
-    bool operator==(const Key& o) const {
-      return mass == o.mass && length == o.length && defaultTolerances == o.defaultTolerances;
-    }
-  };
   struct State {
     int running = 0;
-    Key key{KALOT_MASS_KG, KALOT_LENGTH_M, true};
-    KalotMassUnit mass = KALOT_MASS_KG;  ///< the units before the first of the running conversions
+    KalotMassUnit mass = KALOT_MASS_KG;  ///< the running conversions' units
     KalotLengthUnit length = KALOT_LENGTH_M;
+    KalotMassUnit previousMass = KALOT_MASS_KG;  ///< the units before the first of them
+    KalotLengthUnit previousLength = KALOT_LENGTH_M;
   };
   static std::mutex& mutex() {
     static std::mutex m;
@@ -110,7 +105,6 @@ struct ConvertSettings {
   KalotMassUnit mass = KALOT_MASS_KG;
   KalotLengthUnit length = KALOT_LENGTH_M;
   double tolerances[3] = {1e-5, 1e-5, 1e-12};
-  bool defaultTolerances = true;
   std::string name;  ///< empty: the top definition's name
   std::string createdUsing = "kaloimport";
   std::string createdFrom;  ///< empty: the input path
@@ -151,7 +145,6 @@ void readTolerances(py::handle value, ConvertSettings& settings) {
     if (!std::isfinite(number) || number < 0) throw py::value_error(shape);
     settings.tolerances[i] = number;
   }
-  settings.defaultTolerances = false;
 }
 
 std::string textOption(py::handle value, const char* name) {
@@ -216,14 +209,14 @@ std::vector<std::string> exportModel(py::handle modelPath, py::handle outPath, c
   sim::ExportResult result;
   boost::shared_ptr<ZoltModel> model;
   KalotError readError = KALOT_SUCCESS;
+  std::string reason;
   unlocked("export", [&] {
-    model =
-        ZoltModel::readFromXML(&readError, input, static_cast<MechanismSimplifier::Option>(options.simplify));
+    model = ZoltModel::readFromXML(&readError, input,
+                                   static_cast<MechanismSimplifier::Option>(options.simplify), &reason);
     if (model) result = sim::exportToFile(*model, output, options);
   });
   if (!model) {
-    raiseConversionError(readError, "'" + input + "' is not a readable multibody XML file (" +
-                                        util::fromErrorToStr(readError) + ")");
+    raiseConversionError(readError, readFailureText(input, reason, readError, "multibody XML file"));
   }
   if (result.code != 0) raiseConversionError(result.code, result.error);
   return result.report;
@@ -261,15 +254,16 @@ std::string convert(py::handle cadXmlPath, py::handle outPath, py::handle units,
   int result = KALOT_SUCCESS;
   std::string report;
   sim::ExportResult exported;
+  std::string reason;
   unlocked("conversion", [&] {
-    top = CadModel::readContentFromXML(&readError, input);
+    top = CadModel::readContentFromXML(&readError, input, &reason);
     if (!top) return;
     // The file carries no node IDs: each placed reference gets its path from the top.
     const std::string model = !settings.name.empty()    ? settings.name
                               : !top->getName().empty() ? top->getName()
                                                         : std::string("Model");
     kalo_convert::assignReferenceNodeIDs(top, model);
-    const ConversionSettings scope(settings.mass, settings.length, settings.defaultTolerances);
+    const UnitsForConversion scope(settings.mass, settings.length);
     Cad2Zolt converter(top, settings.createdUsing,
                        settings.createdFrom.empty() ? input : settings.createdFrom, settings.createdOn,
                        settings.createdBy, model);
@@ -285,8 +279,7 @@ std::string convert(py::handle cadXmlPath, py::handle outPath, py::handle units,
     for (const std::string& line : exported.report) report += line + "\n";
   });
   if (!top) {
-    raiseConversionError(readError, "'" + input + "' is not a readable CAD XML file (" +
-                                        util::fromErrorToStr(readError) + ")");
+    raiseConversionError(readError, readFailureText(input, reason, readError, "CAD XML file"));
   }
   if (simulator && result != KALOT_SUCCESS) {
     raiseConversionError(result, "cannot convert '" + input + "' (" +
@@ -334,7 +327,9 @@ void defineConversionFunctions(py::module_& module) {
        "                 the model's creation notes\n"
        "  to             \"mjcf\", \"sdf\" or \"urdf\": write out_path as that simulator model\n"
        "                 instead, with every option of export() as a further keyword\n"
-       "                 (mesh_dir=..., simplify=..., ...); these apply only with to.\n"
+       "                 (mesh_dir=..., mesh_scale=..., ...); these apply only with to.\n"
+       "                 simplify is taken, as kalo-convert --to takes it, but the model is\n"
+       "                 exported as converted: simplify acts where export() reads a file.\n"
        "Returns the report text: the welded pairs (empty when none was welded), then with\n"
        "to the export's report lines. Raises ConversionError when the input cannot be read\n"
        "or the output cannot be written (.code 3), ValueError for an unknown unit, format\n"

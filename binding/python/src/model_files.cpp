@@ -41,21 +41,21 @@ py::object read(py::handle path, py::handle simplify) {
   KalotError error = KALOT_SUCCESS;
   boost::shared_ptr<ZoltModel> model;
   std::string failure;
+  std::string reason;
   {
     // A new model no Python object refers to yet: nothing shared is touched.
     py::gil_scoped_release unlocked;
     try {
-      model = ZoltModel::readFromXML(&error, file, option);
+      model = ZoltModel::readFromXML(&error, file, option, &reason);
     } catch (const std::exception& e) {
       failure = e.what();
     }
   }
   if (!model) {
     if (error == KALOT_SUCCESS) error = KALOT_XML_READ_ERROR;
-    std::string message = "'" + file + "' is not a readable multibody XML file (" +
-                          kalo_toolkit::util::fromErrorToStr(error) + ")";
-    if (!failure.empty()) message += ": " + failure;
-    raiseFileError(g_readError, message, error, file);
+    raiseFileError(g_readError,
+                   readFailureText(file, failure.empty() ? reason : failure, error, "multibody XML file"),
+                   error, file);
   }
   return wrapModelObject("kaloimport.ZoltModel", model);
 }
@@ -86,6 +86,12 @@ void write(py::handle self, py::handle path) {
 }
 
 }  // namespace
+
+std::string readFailureText(const std::string& path, const std::string& reason, int error, const char* what) {
+  const std::string code = " (" + kalo_toolkit::util::fromErrorToStr(static_cast<KalotError>(error)) + ")";
+  if (reason.empty()) return "'" + path + "' is not a readable " + what + code;
+  return "'" + path + "'" + (reason.rfind("line ", 0) == 0 ? " " : ": ") + reason + code;
+}
 
 std::shared_mutex& modelAccess() {
   static std::shared_mutex lock;

@@ -68,7 +68,9 @@ def test_files_that_cannot_be_read(tmp_path):
         with pytest.raises(ki.ReadError) as refused:
             ki.read(path)
         assert refused.value.code == 3 and refused.value.path == str(path)
-        assert refused.value.message.startswith(f"'{path}' is not a readable multibody XML file (XML Read error)")
+        # The reader's reason between the file and the code: where it stopped and why.
+        assert refused.value.message.startswith(f"'{path}' line ")
+        assert refused.value.message.endswith(" (XML Read error)") and ": " in refused.value.message
         assert str(refused.value) == refused.value.message
     with pytest.raises(TypeError, match="path must be str or os.PathLike, not int"):
         ki.read(3)

@@ -41,23 +41,24 @@ const char* usualExtension(OutputFormat format) {
     case OutputFormat::Mjcf:
       return ".mjcf or .xml";
     case OutputFormat::Sdf:
-      return ".sdf";
+      return ".sdf or .xml";
     case OutputFormat::Urdf:
-      return ".urdf";
+      return ".urdf or .xml";
     case OutputFormat::Html:
       return ".html";
   }
   return "";
 }
 
-/// Whether a file named with `ext` may hold `format`: its own extensions, or one no format claims.
+/// Whether a file named with `ext` may hold `format`: its own extension, or one no format claims.
 bool extensionFits(const std::string& ext, OutputFormat format) {
   const bool html = ext == ".html" || ext == ".htm";
   if (ext == ".mjcf") return format == OutputFormat::Mjcf;
   if (ext == ".sdf") return format == OutputFormat::Sdf;
   if (ext == ".urdf") return format == OutputFormat::Urdf;
   if (html) return format == OutputFormat::Html;
-  if (ext == ".xml") return format == OutputFormat::Mjcf || format == OutputFormat::Multibody;
+  // .xml names no one format: every XML format may go there, a page may not.
+  if (ext == ".xml") return format != OutputFormat::Html;
   return true;
 }
 

@@ -9,7 +9,8 @@
 //   output is a directory            exit 1, "is a directory"
 //   output named for another format  exit 2 (refused, not warned: a file named .urdf
 //                                    that holds MJCF misleads every later reader)
-//   (.mjcf/.xml MJCF, .sdf, .urdf, .html/.htm; other or no extension is accepted)
+//   (.mjcf, .sdf, .urdf and .html/.htm each name their format; .xml takes any XML
+//   format but no page; another or no extension is accepted)
 
 #include <iosfwd>
 #include <string>
