@@ -1,5 +1,6 @@
 #include "conversion_functions.hpp"
 
+#include <cctype>
 #include <cmath>
 #include <condition_variable>
 #include <mutex>
@@ -293,6 +294,46 @@ std::string convert(py::handle cadXmlPath, py::handle outPath, py::handle units,
   return report;
 }
 
+/// The export's options as Python keywords, from the same table as the tools' usage:
+/// "  mesh_dir=DIR     ...", a flag as "name=True", option names in the help as keywords.
+std::string exportKeywordsText() {
+  constexpr size_t kColumn = 26;
+  const auto keyword = [](std::string name) {
+    for (char& c : name)
+      if (c == '-') c = '_';
+    return name;
+  };
+  std::string text;
+  for (const sim::OptionSpec& spec : sim::exportOptionSpecs()) {
+    std::string head = "  " + keyword(spec.name) + "=" +
+                       (spec.kind == sim::OptionKind::Flag ? std::string("True")
+                        : spec.name == "joints"            ? "FILE or dict"
+                                                           : spec.valueName);
+    text += head + (head.size() + 1 >= kColumn ? "\n" + std::string(kColumn, ' ')
+                                               : std::string(kColumn - head.size(), ' '));
+    std::string help = spec.help;
+    for (size_t at = help.find("--"); at != std::string::npos; at = help.find("--", at)) {
+      size_t end = at + 2;
+      while (end < help.size() && (std::isalnum(static_cast<unsigned char>(help[end])) || help[end] == '-'))
+        ++end;
+      const std::string name = keyword(help.substr(at + 2, end - at - 2));
+      help.replace(at, end - at, name);
+      at += name.size();
+    }
+    // Texts written for the command line, said as Python sees them.
+    for (const auto& [tool, python] :
+         {std::pair<std::string, std::string>{"see below", "see kalo-export --help"},
+          {"exit 3 when", "ConversionError with code 3 when"}}) {
+      const size_t at = help.find(tool);
+      if (at != std::string::npos) help.replace(at, tool.size(), python);
+    }
+    for (size_t at = help.find('\n'); at != std::string::npos; at = help.find('\n', at + 1))
+      help.insert(at + 1, std::string(kColumn, ' '));
+    text += help + "\n";
+  }
+  return text;
+}
+
 }  // namespace
 
 void defineConversionFunctions(py::module_& module) {
@@ -352,9 +393,9 @@ void defineConversionFunctions(py::module_& module) {
        "the model cannot be read or the file cannot be written (nothing is left behind),\n"
        "ValueError for an unknown format or option value, TypeError for an unknown option.\n"
        "Paths are str or os.PathLike. Other Python threads run during the export.\n\n"
-       "options are kalo-export's, as keywords (--mesh-dir DIR is mesh_dir=DIR, a flag is\n"
-       "True/False):\n" +
-       sim::exportOptionsUsage())
+       "options are kalo-export's, as keywords (its --mesh-dir DIR is mesh_dir=DIR, a flag\n"
+       "is True or False, joints also takes the settings as a dict):\n" +
+       exportKeywordsText())
           .c_str());
 }
 

@@ -38,9 +38,11 @@ std::string argumentName(const Form& form, size_t i) {
                                                                               : std::to_string(i + 1);
 }
 
-/// A host text argument named "path" also takes an os.PathLike, as Python's file functions do.
+/// A host text argument that names a file ("path", "file_name") also takes an os.PathLike,
+/// as Python's file functions do.
 bool toHostArgument(const Form& form, size_t i, py::handle value, qcos::Value& out, std::string& why) {
-  if (i < form.names.size() && form.names[i] == "path" && isPathLike(value)) {
+  const bool path = i < form.names.size() && (form.names[i] == "path" || form.names[i] == "file_name");
+  if (path && isPathLike(value)) {
     try {
       return toHost(form.arguments[i], localText(pathText(value, "path")), out, why);
     } catch (py::error_already_set& e) {

@@ -102,3 +102,6 @@ def test_host_methods_take_path_objects_too(tmp_path):
     assert error == "" and model.writeToXML(tmp_path / "out.xml") == ""
     assert ki.read(SAMPLE).writeToXML(str(tmp_path / "str.xml")) == ""
     assert (tmp_path / "out.xml").read_bytes() == (tmp_path / "str.xml").read_bytes()
+    body = ki.Body("B", 1.0, "kg", [[1, 0, 0], [0, 1, 0], [0, 0, 1]], "kg*m^2", 1.0, "m^3", 1.0, "m^2",
+                   pathlib.PurePosixPath("meshes") / "b.stl")
+    assert body.getFileName() == "meshes/b.stl"
