@@ -11,6 +11,8 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <mutex>
+#include <unordered_set>
 
 namespace kalo_toolkit::util {
 
@@ -83,8 +85,20 @@ struct DirCloser {
   void operator()(DIR* d) const { ::closedir(d); }
 };
 
+// Whether this process has yet to clean the folder. Once per folder, so that
+// writing many files into one folder does not read the folder for each.
+bool firstVisit(const std::string& folder) {
+  static std::mutex lock;
+  static std::unordered_set<std::string> visited;
+  constexpr size_t kRemembered = 4096;
+  std::lock_guard<std::mutex> held(lock);
+  if (visited.size() >= kRemembered) visited.clear();
+  return visited.insert(folder).second;
+}
+
 // Temporary files of killed writers would otherwise stay for ever.
 void removeStaleTemporaries(const std::string& folder, const std::string& targetName) {
+  if (!firstVisit(folder)) return;
   std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.empty() ? "." : folder.c_str()));
   if (!dir) return;
   while (const dirent* e = ::readdir(dir.get())) {

@@ -104,30 +104,30 @@ class Adapter : public DefaultHandler {
 
   void startElement(const XMLCh* const /*uri*/, const XMLCh* const /*localname*/, const XMLCh* const qname,
                     const Attributes& attrs) override {
-    events.startElement(qname, attrs);
+    positioned([&] { events.startElement(qname, attrs); });
   }
   void endElement(const XMLCh* const, const XMLCh* const, const XMLCh* const) override {
-    events.endElement();
+    positioned([&] { events.endElement(); });
   }
   void characters(const XMLCh* const chars, const XMLSize_t length) override {
-    events.characters(chars, length);
+    positioned([&] { events.characters(chars, length); });
   }
   void ignorableWhitespace(const XMLCh* const chars, const XMLSize_t length) override {
-    events.characters(chars, length);
+    positioned([&] { events.characters(chars, length); });
   }
   void processingInstruction(const XMLCh* const target, const XMLCh* const data) override {
-    events.processingInstruction(target, data);
+    positioned([&] { events.processingInstruction(target, data); });
   }
-  void comment(const XMLCh* const chars, const XMLSize_t length) override { events.comment(chars, length); }
+  void comment(const XMLCh* const chars, const XMLSize_t length) override {
+    positioned([&] { events.comment(chars, length); });
+  }
   void startCDATA() override { events.startCData(); }
   void endCDATA() override { events.endCData(); }
   void startDocument() override { inDocument = true; }
   void resetDocType() override {
-    if (inDocument) throw DoctypeRefused();
+    if (inDocument) refuseDoctype();
   }
-  void startDTD(const XMLCh* const, const XMLCh* const, const XMLCh* const) override {
-    throw DoctypeRefused();
-  }
+  void startDTD(const XMLCh* const, const XMLCh* const, const XMLCh* const) override { refuseDoctype(); }
 
   InputSource* resolveEntity(const XMLCh* const /*publicId*/, const XMLCh* const /*systemId*/) override {
     static const XMLByte kEmpty[] = {0};
@@ -144,7 +144,10 @@ class Adapter : public DefaultHandler {
   std::string message;
   ParseFailure where;
 
+ private:
   // Where the parser stands, for failures the parser itself does not position.
+  // Only while the parse runs: the library resets its position as an
+  // exception leaves the parse.
   void recordPosition() {
     if (where.line != 0 || events.locator == nullptr) return;
     const XMLFileLoc line = events.locator->getLineNumber();
@@ -154,7 +157,21 @@ class Adapter : public DefaultHandler {
     where.column = column == ~XMLFileLoc(0) ? 0 : column;
   }
 
- private:
+  template <typename F>
+  void positioned(F&& forward) {
+    try {
+      forward();
+    } catch (...) {
+      recordPosition();
+      throw;
+    }
+  }
+
+  [[noreturn]] void refuseDoctype() {
+    recordPosition();
+    throw DoctypeRefused();
+  }
+
   [[noreturn]] void stop(const SAXParseException& e) {
     message = toBytes(e.getMessage());
     if (message.empty()) message = "Unspecified XML exception";
@@ -211,9 +228,6 @@ bool parseSecurely(const std::string& path, XmlEvents& events, std::string& mess
       reader->parse(OpenFileInputSource(std::move(file), readFailed, readError));
     } catch (const ParseStopped&) {
       failure = adapter.message;
-    } catch (...) {
-      adapter.recordPosition();  // while the reader, and so its position, still exists
-      throw;
     }
   } catch (const DoctypeRefused&) {
     failure = SecureDomParser::s_doctypeMessage;

@@ -21,10 +21,11 @@ namespace kalo_toolkit::util {
 /// is not a regular file (a device, a pipe) is written in place.
 ///
 /// Temporary files are named ".kalo-PID-XXXXXX.tmp" (PID: the writing
-/// process). Opening a file removes such files of processes that no longer
-/// run from the folder it writes in, and "NAME.partPID" files of such
-/// processes left for the same target by earlier versions. A process in
-/// another PID namespace sharing the folder is not seen and counts as dead.
+/// process). The first file a process writes into a folder removes such
+/// files of processes that no longer run from that folder and, on that visit,
+/// the "NAME.partPID" files earlier versions left for the target NAME. A
+/// process in another PID namespace sharing the folder is not seen and
+/// counts as dead.
 ///
 /// A new file gets the mode 0666 less the umask; a replaced file keeps its
 /// mode (and its owner, where the process may set it). The folder of the
