@@ -128,7 +128,9 @@ py::object callMethod(const Method& method, const py::args& args, const py::kwar
 
 void construct(const Method& method, const py::args& args, const py::kwargs& kwargs) {
   if (args.size() == 0 || !py::isinstance(args[0], classFor(method.className))) {
-    throw py::type_error(where(method) + ": __init__ needs an object of " + method.className);
+    const char* given = args.size() == 0 ? "nothing" : Py_TYPE(args[0].ptr())->tp_name;
+    throw py::type_error(pythonName(method) + " argument 'self' must be " + shortClass(method.className) +
+                         ", not " + given);
   }
   refuseKeywords(method, kwargs);
   const qcos::CallResult result = runOnHost(method, hostArguments(method, args, 1));
