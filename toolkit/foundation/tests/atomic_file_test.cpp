@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <kalo_toolkit/atomic_file.hpp>
+#include <kalo_toolkit/xml_file_writer.hpp>
 
 using namespace kalo_toolkit::util;
 
@@ -127,7 +128,14 @@ TEST_F(AtomicFileTest, SizeLimitKeepsTheLinkedFileIntact) {
     if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(10);
     std::string why;
     if (writeFileAtomically(dir + "/link.xml", content(1, 100000), &why)) _exit(11);
-    _exit(why == "File too large" ? 0 : 12);
+    if (why != "File too large") _exit(12);
+    // The XML writer goes the same way.
+    const bool xml = writeXmlFile(dir + "/link.xml", [](XmlSink& sink) {
+      sink.startElement("Root");
+      for (int i = 0; i < 5000; ++i) sink.textElement("item", "a text of some length");
+      sink.endElement();
+    });
+    _exit(xml ? 13 : 0);
   }
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);
