@@ -12,7 +12,18 @@ namespace util = kalo_toolkit::util;
 class BodyBodyCMI0 final : public KalomCMI {
  public:
   BodyBodyCMI0()
-      : KalomCMI("Body", {kText, kReal, kText, kMatrix, kText, kReal, kText, kReal, kText, kText}, {kBody}) {}
+      : KalomCMI("Body",
+                 {{kText, "name"},
+                  {kReal, "mass"},
+                  {kText, "mass_units"},
+                  {kMatrix, "inertia"},
+                  {kText, "inertia_units"},
+                  {kReal, "volume"},
+                  {kText, "volume_units"},
+                  {kReal, "surface_area"},
+                  {kText, "area_units"},
+                  {kText, "file_name"}},
+                 {kBody}) {}
   void invoke(MethodCall& c) const override {
     // Arguments are read in order, so a rejection names the first bad one.
     const std::string name = c.text(0);
@@ -119,7 +130,7 @@ class BodyGetFileNameCMI0 final : public KalomCMI {
 
 class BodyAddLinkCMI0 final : public KalomCMI {
  public:
-  BodyAddLinkCMI0() : KalomCMI("addLink", {kBody, kFrame}, {}) {}
+  BodyAddLinkCMI0() : KalomCMI("addLink", {kBody, {kFrame, "frame"}}, {}) {}
   void invoke(MethodCall& c) const override { c.object<Body>(0)->addLink(c.object<Frame>(1)); }
 };
 
@@ -131,7 +142,7 @@ class BodyGetLinkCountCMI0 final : public KalomCMI {
 
 class BodyGetLinkAtCMI0 final : public KalomCMI {
  public:
-  BodyGetLinkAtCMI0() : KalomCMI("getLinkAt", {kBody, kInt32}, {kFrame}) {}
+  BodyGetLinkAtCMI0() : KalomCMI("getLinkAt", {kBody, {kInt32, "index"}}, {kFrame}) {}
   void invoke(MethodCall& c) const override {
     // A negative index becomes a huge one and yields an empty frame.
     c.setObject(0, c.object<Body>(0)->getLinkAt(static_cast<size_t>(c.int32(1))));
@@ -140,7 +151,7 @@ class BodyGetLinkAtCMI0 final : public KalomCMI {
 
 class BodySetOriginFrameCMI0 final : public KalomCMI {
  public:
-  BodySetOriginFrameCMI0() : KalomCMI("setOriginFrame", {kBody, kFrame}, {}) {}
+  BodySetOriginFrameCMI0() : KalomCMI("setOriginFrame", {kBody, {kFrame, "frame"}}, {}) {}
   void invoke(MethodCall& c) const override { c.object<Body>(0)->setOriginFrame(c.objectOrEmpty<Frame>(1)); }
 };
 
@@ -152,7 +163,7 @@ class BodyGetOriginFrameCMI0 final : public KalomCMI {
 
 class BodySetCGFrameCMI0 final : public KalomCMI {
  public:
-  BodySetCGFrameCMI0() : KalomCMI("setCGFrame", {kBody, kFrame}, {}) {}
+  BodySetCGFrameCMI0() : KalomCMI("setCGFrame", {kBody, {kFrame, "frame"}}, {}) {}
   void invoke(MethodCall& c) const override { c.object<Body>(0)->setCGFrame(c.objectOrEmpty<Frame>(1)); }
 };
 

@@ -10,7 +10,10 @@ using kalo_toolkit::BodyRef;
 
 class BodyRefBodyRefCMI0 final : public KalomCMI {
  public:
-  BodyRefBodyRefCMI0() : KalomCMI("BodyRef", {kText, kBody, kMatrix, kVector}, {kBodyRef}) {}
+  BodyRefBodyRefCMI0()
+      : KalomCMI("BodyRef",
+                 {{kText, "name"}, {kBody, "body"}, {kMatrix, "rotation"}, {kVector, "translation"}},
+                 {kBodyRef}) {}
   void invoke(MethodCall& c) const override {
     const std::string name = c.text(0);
     const auto body = c.object<Body>(1);
@@ -22,7 +25,7 @@ class BodyRefBodyRefCMI0 final : public KalomCMI {
 
 class BodyRefBodyRefCMI1 final : public KalomCMI {
  public:
-  BodyRefBodyRefCMI1() : KalomCMI("BodyRef", {kText, kBody}, {kBodyRef}) {}
+  BodyRefBodyRefCMI1() : KalomCMI("BodyRef", {{kText, "name"}, {kBody, "body"}}, {kBodyRef}) {}
   void invoke(MethodCall& c) const override {
     const std::string name = c.text(0);
     c.construct(boost::make_shared<BodyRef>(name, c.object<Body>(1)));

@@ -11,7 +11,17 @@ namespace util = kalo_toolkit::util;
 class FrameFrameCMI0 final : public KalomCMI {
  public:
   FrameFrameCMI0()
-      : KalomCMI("Frame", {kText, kInt32, kVector, kText, kText, kMatrix, kText, kText, kText}, {kFrame}) {}
+      : KalomCMI("Frame",
+                 {{kText, "name"},
+                  {kInt32, "id"},
+                  {kVector, "position"},
+                  {kText, "position_units"},
+                  {kText, "position_ref_frame"},
+                  {kMatrix, "orientation"},
+                  {kText, "orientation_units"},
+                  {kText, "orientation_type"},
+                  {kText, "orientation_ref_frame"}},
+                 {kFrame}) {}
   void invoke(MethodCall& c) const override {
     const std::string name = c.text(0);
     const int id = c.int32(1);
@@ -30,7 +40,8 @@ class FrameFrameCMI0 final : public KalomCMI {
 
 class FrameFrameCMI1 final : public KalomCMI {
  public:
-  FrameFrameCMI1() : KalomCMI("Frame", {kText, kInt32, kText}, {kFrame}) {}
+  FrameFrameCMI1()
+      : KalomCMI("Frame", {{kText, "name"}, {kInt32, "id"}, {kText, "position_units"}}, {kFrame}) {}
   void invoke(MethodCall& c) const override {
     const std::string name = c.text(0);
     const int id = c.int32(1);
@@ -60,7 +71,7 @@ class FrameGetPositionStringCMI0 final : public KalomCMI {
 
 class FrameSetPositionCMI0 final : public KalomCMI {
  public:
-  FrameSetPositionCMI0() : KalomCMI("setPosition", {kFrame, kVector}, {}) {}
+  FrameSetPositionCMI0() : KalomCMI("setPosition", {kFrame, {kVector, "position"}}, {}) {}
   void invoke(MethodCall& c) const override {
     const auto frame = c.object<Frame>(0);
     frame->setPosition(c.vector(1).data());
@@ -77,7 +88,7 @@ class FrameGetPositionUnitsCMI0 final : public KalomCMI {
 
 class FrameSetPositionUnitsCMI0 final : public KalomCMI {
  public:
-  FrameSetPositionUnitsCMI0() : KalomCMI("setPositionUnits", {kFrame, kText}, {}) {}
+  FrameSetPositionUnitsCMI0() : KalomCMI("setPositionUnits", {kFrame, {kText, "units"}}, {}) {}
   void invoke(MethodCall& c) const override {
     const auto frame = c.object<Frame>(0);
     frame->setPositionUnits(util::fromStrToLengthUnit(c.text(1)));
@@ -92,7 +103,7 @@ class FrameGetPosRefFrameCMI0 final : public KalomCMI {
 
 class FrameSetPosRefFrameCMI0 final : public KalomCMI {
  public:
-  FrameSetPosRefFrameCMI0() : KalomCMI("setPosRefFrame", {kFrame, kText}, {}) {}
+  FrameSetPosRefFrameCMI0() : KalomCMI("setPosRefFrame", {kFrame, {kText, "ref_frame"}}, {}) {}
   void invoke(MethodCall& c) const override {
     const auto frame = c.object<Frame>(0);
     frame->setPosRefFrame(c.text(1));
@@ -117,7 +128,7 @@ class FrameGetOrientationStringCMI0 final : public KalomCMI {
 
 class FrameSetOrientationCMI0 final : public KalomCMI {
  public:
-  FrameSetOrientationCMI0() : KalomCMI("setOrientation", {kFrame, kMatrix}, {}) {}
+  FrameSetOrientationCMI0() : KalomCMI("setOrientation", {kFrame, {kMatrix, "orientation"}}, {}) {}
   void invoke(MethodCall& c) const override {
     const auto frame = c.object<Frame>(0);
     frame->setOrientation(c.matrix(1).data());
@@ -134,7 +145,7 @@ class FrameGetOrientationUnitsCMI0 final : public KalomCMI {
 
 class FrameSetOrientationUnitsCMI0 final : public KalomCMI {
  public:
-  FrameSetOrientationUnitsCMI0() : KalomCMI("setOrientationUnits", {kFrame, kText}, {}) {}
+  FrameSetOrientationUnitsCMI0() : KalomCMI("setOrientationUnits", {kFrame, {kText, "units"}}, {}) {}
   void invoke(MethodCall& c) const override {
     const auto frame = c.object<Frame>(0);
     frame->setOrientationUnits(util::fromStrToAngleUnit(c.text(1)));
@@ -151,7 +162,7 @@ class FrameGetOrientationTypeCMI0 final : public KalomCMI {
 
 class FrameSetOrientationTypeCMI0 final : public KalomCMI {
  public:
-  FrameSetOrientationTypeCMI0() : KalomCMI("setOrientationType", {kFrame, kText}, {}) {}
+  FrameSetOrientationTypeCMI0() : KalomCMI("setOrientationType", {kFrame, {kText, "type"}}, {}) {}
   void invoke(MethodCall& c) const override {
     const auto frame = c.object<Frame>(0);
     frame->setOrientationType(util::fromStrToRotType(c.text(1)));
@@ -166,7 +177,8 @@ class FrameGetOrientationRefFrameCMI0 final : public KalomCMI {
 
 class FrameSetOrientationRefFrameCMI0 final : public KalomCMI {
  public:
-  FrameSetOrientationRefFrameCMI0() : KalomCMI("setOrientationRefFrame", {kFrame, kText}, {}) {}
+  FrameSetOrientationRefFrameCMI0()
+      : KalomCMI("setOrientationRefFrame", {kFrame, {kText, "ref_frame"}}, {}) {}
   void invoke(MethodCall& c) const override {
     const auto frame = c.object<Frame>(0);
     frame->setOrientationRefFrame(c.text(1));
@@ -175,7 +187,7 @@ class FrameSetOrientationRefFrameCMI0 final : public KalomCMI {
 
 class FrameSetAutoNameCMI0 final : public KalomCMI {
  public:
-  FrameSetAutoNameCMI0() : KalomCMI("setAutoName", {kFrame, kUInt32}, {}) {}
+  FrameSetAutoNameCMI0() : KalomCMI("setAutoName", {kFrame, {kUInt32, "n"}}, {}) {}
   void invoke(MethodCall& c) const override { c.object<Frame>(0)->setAutoName(c.uint32(1)); }
 };
 

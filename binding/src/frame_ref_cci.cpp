@@ -10,7 +10,7 @@ using kalo_toolkit::FrameRef;
 
 class FrameRefFrameRefCMI0 final : public KalomCMI {
  public:
-  FrameRefFrameRefCMI0() : KalomCMI("FrameRef", {kFrame}, {kFrameRef}) {}
+  FrameRefFrameRefCMI0() : KalomCMI("FrameRef", {{kFrame, "frame"}}, {kFrameRef}) {}
   void invoke(MethodCall& c) const override {
     // A reference without a frame is a valid model state.
     c.construct(boost::make_shared<FrameRef>(c.objectOrEmpty<Frame>(0)));
@@ -25,7 +25,7 @@ class FrameRefGetFrameCMI0 final : public KalomCMI {
 
 class FrameRefSetFrameCMI0 final : public KalomCMI {
  public:
-  FrameRefSetFrameCMI0() : KalomCMI("setFrame", {kFrameRef, kFrame}, {}) {}
+  FrameRefSetFrameCMI0() : KalomCMI("setFrame", {kFrameRef, {kFrame, "frame"}}, {}) {}
   void invoke(MethodCall& c) const override {
     const auto ref = c.object<FrameRef>(0);
     ref->setFrame(c.objectOrEmpty<Frame>(1));

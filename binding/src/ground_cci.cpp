@@ -10,7 +10,7 @@ using kalo_toolkit::Ground;
 
 class GroundGroundCMI0 final : public KalomCMI {
  public:
-  GroundGroundCMI0() : KalomCMI("Ground", {kText, kFrame}, {kGround}, 0) {}
+  GroundGroundCMI0() : KalomCMI("Ground", {{kText, "name"}, {kFrame, "frame"}}, {kGround}, 0) {}
   void invoke(MethodCall& c) const override {
     const std::string name = c.text(0);
     c.construct(boost::make_shared<Ground>(name, c.object<Frame>(1)));

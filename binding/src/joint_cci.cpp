@@ -14,6 +14,16 @@ using kalo_toolkit::ZoltModel;
 namespace util = kalo_toolkit::util;
 
 /// The seven arguments shared by the joint constructor and the two factories.
+std::vector<Argument> jointArguments() {
+  return {{kZoltModel, "model"},
+          {kZoltBase, "base"},
+          {kZoltBase, "follower"},
+          {kVector, "base_position"},
+          {kVector, "follower_position"},
+          {kText, "length_units"},
+          {kText, "node_id"}};
+}
+
 struct JointBuildArguments {
   explicit JointBuildArguments(const MethodCall& c)
       : model(c.object<ZoltModel>(0)),
@@ -35,8 +45,7 @@ struct JointBuildArguments {
 
 class JointJointCMI0 final : public KalomCMI {
  public:
-  JointJointCMI0()
-      : KalomCMI("Joint", {kZoltModel, kZoltBase, kZoltBase, kVector, kVector, kText, kText}, {kJoint}) {}
+  JointJointCMI0() : KalomCMI("Joint", jointArguments(), {kJoint}) {}
   void invoke(MethodCall& c) const override {
     const JointBuildArguments a(c);
     c.construct(boost::make_shared<Joint>(a.model, a.base, a.follower, a.basePosition.data(),
@@ -46,9 +55,7 @@ class JointJointCMI0 final : public KalomCMI {
 
 class JointZoltCreateWeldJointCMI0 final : public KalomCMI {
  public:
-  JointZoltCreateWeldJointCMI0()
-      : KalomCMI("zoltCreateWeldJoint", {kZoltModel, kZoltBase, kZoltBase, kVector, kVector, kText, kText},
-                 {kJoint}) {}
+  JointZoltCreateWeldJointCMI0() : KalomCMI("zoltCreateWeldJoint", jointArguments(), {kJoint}) {}
   void invoke(MethodCall& c) const override {
     const JointBuildArguments a(c);
     boost::shared_ptr<Joint> joint(Joint::zoltCreateWeldJoint(
@@ -59,9 +66,7 @@ class JointZoltCreateWeldJointCMI0 final : public KalomCMI {
 
 class JointZoltCreateSixDOFJointCMI0 final : public KalomCMI {
  public:
-  JointZoltCreateSixDOFJointCMI0()
-      : KalomCMI("zoltCreateSixDOFJoint", {kZoltModel, kZoltBase, kZoltBase, kVector, kVector, kText, kText},
-                 {kJoint}) {}
+  JointZoltCreateSixDOFJointCMI0() : KalomCMI("zoltCreateSixDOFJoint", jointArguments(), {kJoint}) {}
   void invoke(MethodCall& c) const override {
     const JointBuildArguments a(c);
     boost::shared_ptr<Joint> joint(Joint::zoltCreateSixDOFJoint(
@@ -72,7 +77,7 @@ class JointZoltCreateSixDOFJointCMI0 final : public KalomCMI {
 
 class JointAddPrimitiveCMI0 final : public KalomCMI {
  public:
-  JointAddPrimitiveCMI0() : KalomCMI("addPrimitive", {kJoint, kPrimitive}, {}) {}
+  JointAddPrimitiveCMI0() : KalomCMI("addPrimitive", {kJoint, {kPrimitive, "primitive"}}, {}) {}
   void invoke(MethodCall& c) const override {
     const auto joint = c.object<Joint>(0);
     joint->addPrimitive(c.object<Primitive>(1));
@@ -81,7 +86,8 @@ class JointAddPrimitiveCMI0 final : public KalomCMI {
 
 class JointAddPrimitiveCMI1 final : public KalomCMI {
  public:
-  JointAddPrimitiveCMI1() : KalomCMI("addPrimitive", {kJoint, kText, kVector, kText}, {}) {}
+  JointAddPrimitiveCMI1()
+      : KalomCMI("addPrimitive", {kJoint, {kText, "type"}, {kVector, "axis"}, {kText, "ref_frame"}}, {}) {}
   void invoke(MethodCall& c) const override {
     const auto joint = c.object<Joint>(0);
     const auto type = util::fromStrToPrimType(c.text(1));
@@ -98,7 +104,7 @@ class JointGetPrimitiveCountCMI0 final : public KalomCMI {
 
 class JointGetPrimitiveAtCMI0 final : public KalomCMI {
  public:
-  JointGetPrimitiveAtCMI0() : KalomCMI("getPrimitiveAt", {kJoint, kUInt32}, {kPrimitive}) {}
+  JointGetPrimitiveAtCMI0() : KalomCMI("getPrimitiveAt", {kJoint, {kUInt32, "index"}}, {kPrimitive}) {}
   void invoke(MethodCall& c) const override {
     c.setObject(0, c.object<Joint>(0)->getPrimitiveAt(c.uint32(1)));
   }
@@ -114,7 +120,7 @@ class JointGetTypeCMI0 final : public KalomCMI {
 
 class JointSetTypeCMI0 final : public KalomCMI {
  public:
-  JointSetTypeCMI0() : KalomCMI("setType", {kJoint, kText}, {}) {}
+  JointSetTypeCMI0() : KalomCMI("setType", {kJoint, {kText, "type"}}, {}) {}
   void invoke(MethodCall& c) const override {
     const auto joint = c.object<Joint>(0);
     joint->setType(util::fromStrToJointType(c.text(1)));
@@ -123,7 +129,7 @@ class JointSetTypeCMI0 final : public KalomCMI {
 
 class JointSetTypeCMI1 final : public KalomCMI {
  public:
-  JointSetTypeCMI1() : KalomCMI("setType", {kJoint, kText}, {}) {}
+  JointSetTypeCMI1() : KalomCMI("setType", {kJoint, {kText, "type"}}, {}) {}
   void invoke(MethodCall& c) const override {
     const auto joint = c.object<Joint>(0);
     joint->setType(c.text(1));
@@ -138,7 +144,7 @@ class JointGetStatusCMI0 final : public KalomCMI {
 
 class JointSetStatusCMI0 final : public KalomCMI {
  public:
-  JointSetStatusCMI0() : KalomCMI("setStatus", {kJoint, kText}, {}) {}
+  JointSetStatusCMI0() : KalomCMI("setStatus", {kJoint, {kText, "status"}}, {}) {}
   void invoke(MethodCall& c) const override {
     const auto joint = c.object<Joint>(0);
     joint->setStatus(c.text(1));
@@ -154,7 +160,14 @@ class JointGetTypeNameCMI0 final : public KalomCMI {
 class JointAddMassLessConnectorPrimsCMI0 final : public KalomCMI {
  public:
   JointAddMassLessConnectorPrimsCMI0()
-      : KalomCMI("addMassLessConnectorPrims", {kJoint, kText, kVector, kText, kVector, kText}, {}) {}
+      : KalomCMI("addMassLessConnectorPrims",
+                 {kJoint,
+                  {kText, "joint_type"},
+                  {kVector, "first_axis"},
+                  {kText, "first_ref_frame"},
+                  {kVector, "second_axis"},
+                  {kText, "second_ref_frame"}},
+                 {}) {}
   void invoke(MethodCall& c) const override {
     const auto joint = c.object<Joint>(0);
     const auto connector = util::fromStrToJointType(c.text(1));

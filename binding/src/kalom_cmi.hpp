@@ -11,6 +11,15 @@ namespace kalo_toolkit_qli {
 
 class MethodCall;
 
+/// One argument of a method: the kind the host sees and the parameter name that
+/// front-ends show and accept as keyword (empty for the object a method is called on).
+struct Argument {
+  Argument(const char* kind) : kind(kind) {}  // NOLINT(google-explicit-constructor): the unnamed object
+  Argument(const char* kind, const char* name) : kind(kind), name(name) {}
+  const char* kind;
+  const char* name = "";
+};
+
 /// Base of the package's method information objects: a name, a signature made
 /// with the object and released with it, fixed answers, and the call frame that
 /// converts between host slots and model values around invoke().
@@ -45,11 +54,12 @@ class KalomCMI : public qcos::MethodInfo {
   void setOwner(const std::string& classFullName) { owner_ = classFullName; }
   const std::string& owner() const { return owner_; }
   const std::vector<std::string>& argumentKinds() const { return arguments_; }
+  const std::vector<std::string>& argumentNames() const { return names_; }
   const std::vector<std::string>& resultKinds() const { return results_; }
 
  protected:
   /// The result count is the number of result kinds unless given.
-  KalomCMI(const char* name, std::initializer_list<const char*> arguments,
+  KalomCMI(const char* name, const std::vector<Argument>& arguments,
            std::initializer_list<const char*> results, int resultCount = -1);
   virtual void invoke(MethodCall& call) const = 0;
 
@@ -57,6 +67,7 @@ class KalomCMI : public qcos::MethodInfo {
   std::string name_;
   std::string owner_;
   std::vector<std::string> arguments_;
+  std::vector<std::string> names_;
   std::vector<std::string> results_;
   int resultCount_;
   qcos::Signature* signature_;

@@ -10,7 +10,8 @@ namespace util = kalo_toolkit::util;
 
 class PrimitivePrimitiveCMI0 final : public KalomCMI {
  public:
-  PrimitivePrimitiveCMI0() : KalomCMI("Primitive", {kText, kVector, kText}, {kPrimitive}, 0) {}
+  PrimitivePrimitiveCMI0()
+      : KalomCMI("Primitive", {{kText, "type"}, {kVector, "axis"}, {kText, "ref_frame"}}, {kPrimitive}, 0) {}
   void invoke(MethodCall& c) const override {
     const auto type = util::fromStrToPrimType(c.text(0));
     const auto axis = c.vector(1);
@@ -20,7 +21,7 @@ class PrimitivePrimitiveCMI0 final : public KalomCMI {
 
 class PrimitivePrimitiveCMI1 final : public KalomCMI {
  public:
-  PrimitivePrimitiveCMI1() : KalomCMI("Primitive", {kText}, {kPrimitive}, 0) {}
+  PrimitivePrimitiveCMI1() : KalomCMI("Primitive", {{kText, "type"}}, {kPrimitive}, 0) {}
   void invoke(MethodCall& c) const override {
     c.construct(boost::make_shared<Primitive>(util::fromStrToPrimType(c.text(0))));
   }
@@ -42,7 +43,7 @@ class PrimitiveGetAxisStringCMI0 final : public KalomCMI {
 
 class PrimitiveSetAxisCMI0 final : public KalomCMI {
  public:
-  PrimitiveSetAxisCMI0() : KalomCMI("setAxis", {kPrimitive, kVector}, {}) {}
+  PrimitiveSetAxisCMI0() : KalomCMI("setAxis", {kPrimitive, {kVector, "axis"}}, {}) {}
   void invoke(MethodCall& c) const override {
     const auto primitive = c.object<Primitive>(0);
     primitive->setAxis(c.vector(1).data());
@@ -57,7 +58,7 @@ class PrimitiveGetRefFrameCMI0 final : public KalomCMI {
 
 class PrimitiveSetRefFrameCMI0 final : public KalomCMI {
  public:
-  PrimitiveSetRefFrameCMI0() : KalomCMI("setRefFrame", {kPrimitive, kText}, {}) {}
+  PrimitiveSetRefFrameCMI0() : KalomCMI("setRefFrame", {kPrimitive, {kText, "ref_frame"}}, {}) {}
   void invoke(MethodCall& c) const override {
     const auto primitive = c.object<Primitive>(0);
     primitive->setRefFrame(c.text(1));

@@ -19,13 +19,13 @@ namespace util = kalo_toolkit::util;
 
 class SubsystemSubsystemCMI0 final : public KalomCMI {
  public:
-  SubsystemSubsystemCMI0() : KalomCMI("Subsystem", {kText}, {kSubsystem}) {}
+  SubsystemSubsystemCMI0() : KalomCMI("Subsystem", {{kText, "name"}}, {kSubsystem}) {}
   void invoke(MethodCall& c) const override { c.construct(boost::make_shared<Subsystem>(c.text(0))); }
 };
 
 class SubsystemAddBodyRefCMI0 final : public KalomCMI {
  public:
-  SubsystemAddBodyRefCMI0() : KalomCMI("addBodyRef", {kSubsystem, kBodyRef}, {}) {}
+  SubsystemAddBodyRefCMI0() : KalomCMI("addBodyRef", {kSubsystem, {kBodyRef, "body_ref"}}, {}) {}
   void invoke(MethodCall& c) const override {
     const auto subsystem = c.object<Subsystem>(0);
     subsystem->addBodyRef(c.object<BodyRef>(1));
@@ -40,7 +40,7 @@ class SubsystemGetBodyRefCountCMI0 final : public KalomCMI {
 
 class SubsystemGetBodyRefAtCMI0 final : public KalomCMI {
  public:
-  SubsystemGetBodyRefAtCMI0() : KalomCMI("getBodyRefAt", {kSubsystem, kUInt32}, {kBodyRef}) {}
+  SubsystemGetBodyRefAtCMI0() : KalomCMI("getBodyRefAt", {kSubsystem, {kUInt32, "index"}}, {kBodyRef}) {}
   void invoke(MethodCall& c) const override {
     c.setObject(0, c.object<Subsystem>(0)->getBodyRefAt(c.uint32(1)));
   }
@@ -48,7 +48,7 @@ class SubsystemGetBodyRefAtCMI0 final : public KalomCMI {
 
 class SubsystemAddPortCMI0 final : public KalomCMI {
  public:
-  SubsystemAddPortCMI0() : KalomCMI("addPort", {kSubsystem, kFrameRef}, {}) {}
+  SubsystemAddPortCMI0() : KalomCMI("addPort", {kSubsystem, {kFrameRef, "port"}}, {}) {}
   void invoke(MethodCall& c) const override {
     const auto subsystem = c.object<Subsystem>(0);
     subsystem->addPort(c.object<FrameRef>(1));
@@ -63,7 +63,7 @@ class SubsystemGetPortCountCMI0 final : public KalomCMI {
 
 class SubsystemGetPortAtCMI0 final : public KalomCMI {
  public:
-  SubsystemGetPortAtCMI0() : KalomCMI("getPortAt", {kSubsystem, kUInt32}, {kFrameRef}) {}
+  SubsystemGetPortAtCMI0() : KalomCMI("getPortAt", {kSubsystem, {kUInt32, "index"}}, {kFrameRef}) {}
   void invoke(MethodCall& c) const override {
     c.setObject(0, c.object<Subsystem>(0)->getPortAt(c.uint32(1)));
   }
@@ -71,7 +71,7 @@ class SubsystemGetPortAtCMI0 final : public KalomCMI {
 
 class SubsystemAddGroundCMI0 final : public KalomCMI {
  public:
-  SubsystemAddGroundCMI0() : KalomCMI("addGround", {kSubsystem, kGround}, {}) {}
+  SubsystemAddGroundCMI0() : KalomCMI("addGround", {kSubsystem, {kGround, "ground"}}, {}) {}
   void invoke(MethodCall& c) const override {
     const auto subsystem = c.object<Subsystem>(0);
     subsystem->addGround(c.object<Ground>(1));
@@ -86,7 +86,7 @@ class SubsystemGetGroundCountCMI0 final : public KalomCMI {
 
 class SubsystemGetGroundAtCMI0 final : public KalomCMI {
  public:
-  SubsystemGetGroundAtCMI0() : KalomCMI("getGroundAt", {kSubsystem, kUInt32}, {kGround}) {}
+  SubsystemGetGroundAtCMI0() : KalomCMI("getGroundAt", {kSubsystem, {kUInt32, "index"}}, {kGround}) {}
   void invoke(MethodCall& c) const override {
     c.setObject(0, c.object<Subsystem>(0)->getGroundAt(c.uint32(1)));
   }
@@ -94,7 +94,7 @@ class SubsystemGetGroundAtCMI0 final : public KalomCMI {
 
 class SubsystemAddJointCMI0 final : public KalomCMI {
  public:
-  SubsystemAddJointCMI0() : KalomCMI("addJoint", {kSubsystem, kJoint}, {}) {}
+  SubsystemAddJointCMI0() : KalomCMI("addJoint", {kSubsystem, {kJoint, "joint"}}, {}) {}
   void invoke(MethodCall& c) const override {
     const auto subsystem = c.object<Subsystem>(0);
     subsystem->addJoint(c.object<Joint>(1));
@@ -109,7 +109,7 @@ class SubsystemGetJointCountCMI0 final : public KalomCMI {
 
 class SubsystemGetJointAtCMI0 final : public KalomCMI {
  public:
-  SubsystemGetJointAtCMI0() : KalomCMI("getJointAt", {kSubsystem, kUInt32}, {kJoint}) {}
+  SubsystemGetJointAtCMI0() : KalomCMI("getJointAt", {kSubsystem, {kUInt32, "index"}}, {kJoint}) {}
   void invoke(MethodCall& c) const override {
     c.setObject(0, c.object<Subsystem>(0)->getJointAt(c.uint32(1)));
   }
@@ -133,7 +133,8 @@ bool contains(const Subsystem* from, const Subsystem* target) {
 
 class SubsystemAddSubsystemRefCMI0 final : public KalomCMI {
  public:
-  SubsystemAddSubsystemRefCMI0() : KalomCMI("addSubsystemRef", {kSubsystem, kSubsystemRef}, {}) {}
+  SubsystemAddSubsystemRefCMI0()
+      : KalomCMI("addSubsystemRef", {kSubsystem, {kSubsystemRef, "subsystem_ref"}}, {}) {}
   void invoke(MethodCall& c) const override {
     const auto subsystem = c.object<Subsystem>(0);
     const auto ref = c.object<SubsystemRef>(1);
@@ -152,7 +153,8 @@ class SubsystemGetSubsystemRefCountCMI0 final : public KalomCMI {
 
 class SubsystemGetSubsystemRefAtCMI0 final : public KalomCMI {
  public:
-  SubsystemGetSubsystemRefAtCMI0() : KalomCMI("getSubsystemRefAt", {kSubsystem, kUInt32}, {kSubsystemRef}) {}
+  SubsystemGetSubsystemRefAtCMI0()
+      : KalomCMI("getSubsystemRefAt", {kSubsystem, {kUInt32, "index"}}, {kSubsystemRef}) {}
   void invoke(MethodCall& c) const override {
     c.setObject(0, c.object<Subsystem>(0)->getSubsystemRefAt(c.uint32(1)));
   }
@@ -167,7 +169,13 @@ class SubsystemGetRootBodyRefCMI0 final : public KalomCMI {
 class SubsystemGetOrCreateRootBodyRefCMI0 final : public KalomCMI {
  public:
   SubsystemGetOrCreateRootBodyRefCMI0()
-      : KalomCMI("getOrCreateRootBodyRef", {kSubsystem, kText, kText, kText, kText}, {kBodyRef}) {}
+      : KalomCMI("getOrCreateRootBodyRef",
+                 {kSubsystem,
+                  {kText, "mass_units"},
+                  {kText, "inertia_units"},
+                  {kText, "volume_units"},
+                  {kText, "area_units"}},
+                 {kBodyRef}) {}
   void invoke(MethodCall& c) const override {
     const auto subsystem = c.object<Subsystem>(0);
     const auto massUnits = util::fromStrToMassUnit(c.text(1));
@@ -180,7 +188,7 @@ class SubsystemGetOrCreateRootBodyRefCMI0 final : public KalomCMI {
 
 class SubsystemSetCGFrameCMI0 final : public KalomCMI {
  public:
-  SubsystemSetCGFrameCMI0() : KalomCMI("setCGFrame", {kSubsystem, kFrame}, {}) {}
+  SubsystemSetCGFrameCMI0() : KalomCMI("setCGFrame", {kSubsystem, {kFrame, "frame"}}, {}) {}
   void invoke(MethodCall& c) const override {
     const auto subsystem = c.object<Subsystem>(0);
     subsystem->setCGFrame(c.objectOrEmpty<Frame>(1));
@@ -195,7 +203,7 @@ class SubsystemGetCGFrameCMI0 final : public KalomCMI {
 
 class SubsystemSetOriginFrameCMI0 final : public KalomCMI {
  public:
-  SubsystemSetOriginFrameCMI0() : KalomCMI("setOriginFrame", {kSubsystem, kFrame}, {}) {}
+  SubsystemSetOriginFrameCMI0() : KalomCMI("setOriginFrame", {kSubsystem, {kFrame, "frame"}}, {}) {}
   void invoke(MethodCall& c) const override {
     const auto subsystem = c.object<Subsystem>(0);
     subsystem->setOriginFrame(c.objectOrEmpty<Frame>(1));
@@ -210,7 +218,7 @@ class SubsystemGetOriginFrameCMI0 final : public KalomCMI {
 
 class SubsystemDynamiccastCMI0 final : public KalomCMI {
  public:
-  SubsystemDynamiccastCMI0() : KalomCMI("dynamiccast", {kZoltBase}, {kSubsystem}) {}
+  SubsystemDynamiccastCMI0() : KalomCMI("dynamiccast", {{kZoltBase, "object"}}, {kSubsystem}) {}
   void invoke(MethodCall& c) const override {
     // Empty when the object is no subsystem; shares ownership otherwise.
     c.setObject(0, boost::dynamic_pointer_cast<Subsystem>(c.holder(0)));

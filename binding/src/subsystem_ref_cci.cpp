@@ -11,7 +11,10 @@ using kalo_toolkit::SubsystemRef;
 class SubsystemRefSubsystemRefCMI0 final : public KalomCMI {
  public:
   SubsystemRefSubsystemRefCMI0()
-      : KalomCMI("SubsystemRef", {kText, kSubsystem, kMatrix, kVector}, {kSubsystemRef}) {}
+      : KalomCMI(
+            "SubsystemRef",
+            {{kText, "name"}, {kSubsystem, "subsystem"}, {kMatrix, "rotation"}, {kVector, "translation"}},
+            {kSubsystemRef}) {}
   void invoke(MethodCall& c) const override {
     const std::string name = c.text(0);
     const auto subsystem = c.object<Subsystem>(1);
@@ -23,7 +26,8 @@ class SubsystemRefSubsystemRefCMI0 final : public KalomCMI {
 
 class SubsystemRefSubsystemRefCMI1 final : public KalomCMI {
  public:
-  SubsystemRefSubsystemRefCMI1() : KalomCMI("SubsystemRef", {kText, kSubsystem}, {kSubsystemRef}) {}
+  SubsystemRefSubsystemRefCMI1()
+      : KalomCMI("SubsystemRef", {{kText, "name"}, {kSubsystem, "subsystem"}}, {kSubsystemRef}) {}
   void invoke(MethodCall& c) const override {
     const std::string name = c.text(0);
     c.construct(boost::make_shared<SubsystemRef>(name, c.object<Subsystem>(1)));

@@ -9,7 +9,7 @@ using kalo_toolkit::ZoltBase;
 
 class ZoltBaseZoltBaseCMI0 final : public KalomCMI {
  public:
-  ZoltBaseZoltBaseCMI0() : KalomCMI("ZoltBase", {kText}, {kZoltBase}) {}
+  ZoltBaseZoltBaseCMI0() : KalomCMI("ZoltBase", {{kText, "name"}}, {kZoltBase}) {}
   void invoke(MethodCall& c) const override { c.construct(boost::make_shared<ZoltBase>(c.text(0))); }
 };
 
@@ -27,7 +27,7 @@ class ZoltBaseZoltBaseCMI1 final : public KalomCMI {
 
 class ZoltBaseSetNameCMI0 final : public KalomCMI {
  public:
-  ZoltBaseSetNameCMI0() : KalomCMI("setName", {kZoltBase, kText}, {}) {}
+  ZoltBaseSetNameCMI0() : KalomCMI("setName", {kZoltBase, {kText, "name"}}, {}) {}
   void invoke(MethodCall& c) const override { c.object<ZoltBase>(0)->setName(c.text(1)); }
 };
 
@@ -39,7 +39,7 @@ class ZoltBaseGetNameCMI0 final : public KalomCMI {
 
 class ZoltBaseSetNodeIDCMI0 final : public KalomCMI {
  public:
-  ZoltBaseSetNodeIDCMI0() : KalomCMI("setNodeID", {kZoltBase, kText}, {}) {}
+  ZoltBaseSetNodeIDCMI0() : KalomCMI("setNodeID", {kZoltBase, {kText, "node_id"}}, {}) {}
   void invoke(MethodCall& c) const override { c.object<ZoltBase>(0)->setNodeID(c.text(1)); }
 };
 
@@ -51,7 +51,7 @@ class ZoltBaseGetNodeIDCMI0 final : public KalomCMI {
 
 class ZoltBaseSetParentCMI0 final : public KalomCMI {
  public:
-  ZoltBaseSetParentCMI0() : KalomCMI("setParent", {kZoltBase, kZoltBase}, {}) {}
+  ZoltBaseSetParentCMI0() : KalomCMI("setParent", {kZoltBase, {kZoltBase, "parent"}}, {}) {}
   void invoke(MethodCall& c) const override {
     // An empty parent clears the link.
     c.object<ZoltBase>(0)->setParent(c.objectOrEmpty<ZoltBase>(1));

@@ -13,7 +13,14 @@ namespace util = kalo_toolkit::util;
 class ZoltModelZoltModelCMI0 final : public KalomCMI {
  public:
   ZoltModelZoltModelCMI0()
-      : KalomCMI("ZoltModel", {kText, kText, kText, kText, kText, kSubsystem}, {kZoltModel}) {}
+      : KalomCMI("ZoltModel",
+                 {{kText, "created_using"},
+                  {kText, "created_from"},
+                  {kText, "created_on"},
+                  {kText, "created_by"},
+                  {kText, "name"},
+                  {kSubsystem, "top"}},
+                 {kZoltModel}) {}
   void invoke(MethodCall& c) const override {
     const std::string createdUsing = c.text(0);
     const std::string createdFrom = c.text(1);
@@ -39,7 +46,7 @@ class ZoltModelGetNextFrameIdCMI0 final : public KalomCMI {
 
 class ZoltModelWriteToXMLCMI0 final : public KalomCMI {
  public:
-  ZoltModelWriteToXMLCMI0() : KalomCMI("writeToXML", {kZoltModel, kText}, {kText}) {}
+  ZoltModelWriteToXMLCMI0() : KalomCMI("writeToXML", {kZoltModel, {kText, "path"}}, {kText}) {}
   void invoke(MethodCall& c) const override {
     const auto model = c.object<ZoltModel>(0);
     const int error = model->writeToXML(c.text(1));
@@ -49,7 +56,8 @@ class ZoltModelWriteToXMLCMI0 final : public KalomCMI {
 
 class ZoltModelReadFromXMLCMI0 final : public KalomCMI {
  public:
-  ZoltModelReadFromXMLCMI0() : KalomCMI("readFromXML", {kText, kInt32}, {kZoltModel, kText}) {}
+  ZoltModelReadFromXMLCMI0()
+      : KalomCMI("readFromXML", {{kText, "path"}, {kInt32, "option"}}, {kZoltModel, kText}) {}
   void invoke(MethodCall& c) const override {
     const std::string path = c.text(0);
     // Only the two restructuring options are offered; anything else reads as is.

@@ -1,14 +1,17 @@
 #!/usr/bin/env python3
-"""Reads the robot arm the main job exports (out/robot_arm.xml), prints its
-bodies, joints and masses, changes one body's mass and writes the model back.
+"""Reads a multibody XML file (by default the robot arm the main job exports,
+out/robot_arm.xml), prints its bodies, joints and masses, gives one body
+another mass and writes the changed model to a new file.
 
     robot_arm.py [MODEL.xml] [--body NAME] [--mass VALUE] [--out OUT.xml]
 
-By default the first body of the top subsystem gets twice its mass and the
-model is written back over MODEL.xml. kaloimport must be importable:
+By default the first body that has a mass gets twice its mass and the model is
+written beside MODEL.xml as MODEL_heavier.xml; MODEL.xml itself is never
+written over. kaloimport must be importable:
 PYTHONPATH=<install prefix>/lib/python3/dist-packages.
 """
 import argparse
+import os
 import pathlib
 import sys
 
@@ -96,16 +99,45 @@ def replaced(subsystem, old, new):
     return copy
 
 
-def main(argv):
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("model", nargs="?", default=str(DEFAULT_MODEL))
-    parser.add_argument("--body", help="name of the body to change (default: the top's first body)")
-    parser.add_argument("--mass", type=float, help="its new mass, in its mass units (default: twice the old)")
-    parser.add_argument("--out", help="where to write the model (default: back over MODEL)")
-    args = parser.parse_args(argv)
+def default_output(model):
+    path = pathlib.Path(model)
+    return str(path.with_name(path.stem + "_heavier" + (path.suffix or ".xml")))
 
-    model, error = ki.ZoltModel.readFromXML(args.model, 0)
-    if model is None:
+
+def same_file(a, b):
+    try:
+        return os.path.samefile(a, b)
+    except OSError:
+        return os.path.abspath(a) == os.path.abspath(b)
+
+
+def main(argv):
+    parser = argparse.ArgumentParser(
+        description="Prints a multibody model's bodies (path, mass, unit) and joints (path, type, primitives), "
+                    "gives one body another mass and writes the changed model to a new multibody XML file.",
+        epilog="The package has no mass setter: the body is replaced by a copy with the new mass (sharing its "
+               "frames, so its joints stay connected; its visual material is not copied) and the subsystems "
+               "above it are rebuilt. Exit status: 0 written, 1 the model cannot be read or written or has no "
+               "such body, 2 bad arguments (also an output that is MODEL itself).")
+    parser.add_argument("model", nargs="?", default=str(DEFAULT_MODEL), metavar="MODEL.xml",
+                        help="the multibody XML file to read (default: %(default)s, written by the main job "
+                             "./scripts/run-example.sh)")
+    parser.add_argument("--body", metavar="NAME",
+                        help="name of the body to change (default: the first body, top subsystem first, "
+                             "whose mass is not zero)")
+    parser.add_argument("--mass", type=float, metavar="VALUE",
+                        help="its new mass, in the body's own mass unit (default: twice its mass)")
+    parser.add_argument("--out", metavar="OUT.xml",
+                        help="where to write the changed model (default: MODEL_heavier.xml beside MODEL); "
+                             "MODEL itself is refused")
+    args = parser.parse_args(argv)
+    out = args.out or default_output(args.model)
+    if same_file(out, args.model):
+        parser.error(f"--out {out} is MODEL itself: name a new file")
+
+    try:
+        model = ki.read(args.model)
+    except (OSError, ki.ReadError) as error:
         print(f"robot_arm.py: cannot read {args.model}: {error}", file=sys.stderr)
         return 1
     top = model.getTopSubsystem()
@@ -113,20 +145,24 @@ def main(argv):
     print_model(top)
 
     everything = [b for _, s in subsystems(top) for b in bodies(s)]
-    chosen = [b for b in everything if args.body in (None, b.getName())]
+    if args.body is None:
+        chosen = [b for b in everything if b.getMass() != 0]
+    else:
+        chosen = [b for b in everything if b.getName() == args.body]
     if not chosen:
-        print(f"robot_arm.py: no body named {args.body!r}", file=sys.stderr)
+        print(f"robot_arm.py: no body named {args.body!r}" if args.body else "robot_arm.py: no body has a mass",
+              file=sys.stderr)
         return 1
     body = chosen[0]
     mass = args.mass if args.mass is not None else 2 * body.getMass()
     changed = with_mass(body, mass)
     new_top = replaced(top, body, changed)
     # The model's creation notes have no getters; the new model says where it came from.
-    edited = ki.ZoltModel("kaloimport robot_arm.py", args.model, "", "", top.getName(), new_top)
+    edited = ki.ZoltModel("kaloimport robot_arm.py", str(args.model), "", "", top.getName(), new_top)
     edited.setNodeID(model.getNodeID())
-    out = args.out or args.model
-    error = edited.writeToXML(out)
-    if error:
+    try:
+        edited.write(out)
+    except (OSError, ki.WriteError) as error:
         print(f"robot_arm.py: cannot write {out}: {error}", file=sys.stderr)
         return 1
     print(f"Mass of {body.getName()!r}: {body.getMassString()} -> {changed.getMassString()} {changed.getMassUnits()}")

@@ -6,6 +6,7 @@
 
 #include <kalo_toolkit/enum_text.hpp>
 #include <kalo_toolkit/sim_options.hpp>
+#include <kalo_tools/file_checks.hpp>
 
 namespace kalo_convert {
 
@@ -169,6 +170,10 @@ bool parseConvertOptions(const std::vector<std::string>& args, ConvertOptions& o
     }
   }
   if (options.help) return true;
+  // An output named .mjcf, .sdf or .urdf says the format: a multibody file never goes under such a name.
+  if (!options.toSimulator && positional.size() == 2 &&
+      kalo_tools::simulatorFormatOfName(positional[1], &options.simulatorFormat))
+    options.toSimulator = true;
   if (!exportOptionGiven.empty() && !options.toSimulator) {
     error = "option '" + exportOptionGiven + "' applies only with --to";
     return false;
@@ -206,6 +211,7 @@ std::string convertUsage() {
          "                           1.9 or URDF) instead of a multibody XML file, with the\n"
          "                           conventions and report lines of kalo-export (see its --help)\n"
          "  -h, --help               show this text\n"
+         "  --version                show the version\n"
          "\n"
          "With --to, every option of kalo-export's simulator export applies:\n" +
          kalo_toolkit::sim::exportOptionsUsage() +
@@ -213,8 +219,16 @@ std::string convertUsage() {
          "The CAD XML file carries no node IDs; each placed reference gets one from its\n"
          "path (/Model/SubAssembly/Part).\n"
          "\n"
+         "Files: an OUTPUT named .mjcf, .sdf or .urdf is written in that format, as if\n"
+         "--to were given; one named for another format than the one written (a URDF\n"
+         "into x.sdf, anything into x.html) is refused; .xml takes any. OUTPUT (or the JSON\n"
+         "report) that is INPUT, also through a link, is refused; a directory as OUTPUT\n"
+         "fails with \"is a directory\". A multibody or simulator file given as INPUT is\n"
+         "refused with a hint naming the tool that reads it.\n"
+         "\n"
          "Exit status: 0 written (welded pairs included), 1 unreadable input or failed\n"
-         "write, 2 bad command line, 3 written but a --verify check failed.\n";
+         "write, 2 bad command line or an output that would overwrite the input, 3 written\n"
+         "but a --verify check failed.\n";
 }
 
 }  // namespace kalo_convert

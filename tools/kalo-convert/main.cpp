@@ -17,6 +17,9 @@
 #include <kalo_toolkit/sim_verify.hpp>
 #include <kalo_toolkit/zolt_model.hpp>
 
+#include <kalo_tools/file_checks.hpp>
+#include <kalo_tools/tool_version.hpp>
+
 #include "conversion_report.hpp"
 #include "convert_options.hpp"
 #include "reference_node_ids.hpp"
@@ -33,6 +36,16 @@ int fail(const std::string& message) {
 
 int run(const kalo_convert::ConvertOptions& options) {
   using namespace kalo_toolkit;
+  if (const int status = kalo_tools::checkToolFiles(
+          {"kalo-convert",
+           options.input,
+           kalo_tools::FileKind::CadXml,
+           options.output,
+           options.toSimulator ? kalo_tools::simulatorOutput(options.simulatorFormat)
+                               : kalo_tools::OutputFormat::Multibody,
+           {options.reportJson}},
+          std::cerr))
+    return status;
 
   {
     std::ifstream probe(options.input, std::ios::binary);
@@ -112,6 +125,10 @@ int main(int argc, char** argv) {
   // A file size limit then fails the write (EFBIG, reported) instead of killing the tool.
   std::signal(SIGXFSZ, SIG_IGN);
   const std::vector<std::string> args(argv + 1, argv + argc);
+  if (kalo_tools::asksForVersion(args)) {
+    std::cout << kalo_tools::versionText("kalo-convert");
+    return 0;
+  }
   kalo_convert::ConvertOptions options;
   std::string error;
   if (!kalo_convert::parseConvertOptions(args, options, error)) {

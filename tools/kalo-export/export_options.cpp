@@ -87,6 +87,7 @@ std::string exportUsage() {
          "  --report-json FILE    also write the result and report lines as JSON\n" +
          kalo_toolkit::sim::exportOptionsUsage() +
          "  -h, --help            print this help and exit\n"
+         "  --version             print the version and exit\n"
          "\n"
          "Conventions:\n"
          "  Units      everything in SI: kg, m, kg*m^2, rad, from each body's and\n"
@@ -144,8 +145,15 @@ std::string exportUsage() {
          "             mobility (freedoms less the rank of the equality constraints)\n"
          "             is the model's.\n"
          "\n"
+         "Files: OUT named for another format than --to is refused (.mjcf, .sdf and\n"
+         ".urdf name theirs, .html a page; .xml or any other name is taken). OUT or\n"
+         "the JSON report that is MODEL.xml, also through a link, is refused; a\n"
+         "directory as OUT fails with \"is a directory\". A CAD XML file or a simulator\n"
+         "file given as MODEL.xml is refused with a hint naming the tool that reads it.\n"
+         "\n"
          "Exit status: 0 written, 1 the model could not be read or OUT not written,\n"
-         "2 bad command line, 3 OUT written but a --verify check failed.\n";
+         "2 bad command line or an output that would overwrite the input, 3 OUT written\n"
+         "but a --verify check failed.\n";
 }
 
 }  // namespace kalo_export

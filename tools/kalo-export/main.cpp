@@ -18,6 +18,9 @@
 #include <kalo_toolkit/sim_verify.hpp>
 #include <kalo_toolkit/zolt_model.hpp>
 
+#include <kalo_tools/file_checks.hpp>
+#include <kalo_tools/tool_version.hpp>
+
 #include "export_options.hpp"
 #include "json_writer.hpp"
 
@@ -55,6 +58,14 @@ std::string reportJson(const kalo_export::ExportCommand& command,
 
 int run(const kalo_export::ExportCommand& command) {
   using namespace kalo_toolkit;
+  if (const int status = kalo_tools::checkToolFiles({"kalo-export",
+                                                     command.model,
+                                                     kalo_tools::FileKind::MultibodyXml,
+                                                     command.output,
+                                                     kalo_tools::simulatorOutput(command.options.format),
+                                                     {command.reportJson}},
+                                                    std::cerr))
+    return status;
   std::error_code ec;
   if (std::filesystem::is_directory(command.model, ec))
     return fail("cannot open '" + command.model + "': is a directory");
@@ -97,6 +108,10 @@ int main(int argc, char** argv) {
   // A file size limit then fails the write (EFBIG, reported) instead of killing the tool.
   std::signal(SIGXFSZ, SIG_IGN);
   const std::vector<std::string> args(argv + 1, argv + argc);
+  if (kalo_tools::asksForVersion(args)) {
+    std::cout << kalo_tools::versionText("kalo-export");
+    return 0;
+  }
   kalo_export::ExportCommand command;
   std::string error;
   if (!kalo_export::parseExportCommand(args, command, error)) {

@@ -8,11 +8,15 @@
 #include <iostream>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include <kalo_toolkit/enum_text.hpp>
 #include <kalo_toolkit/mechanism_simplifier.hpp>
 #include <kalo_toolkit/subsystem.hpp>
 #include <kalo_toolkit/zolt_model.hpp>
+
+#include <kalo_tools/file_checks.hpp>
+#include <kalo_tools/tool_version.hpp>
 
 #include "reports.hpp"
 
@@ -44,6 +48,10 @@ const char kUsage[] =
     "                 close a kinematic loop dashed, subsystems as clusters;\n"
     "                 render it with: kalo-inspect --dot FILE | dot -Tsvg -o graph.svg\n"
     "  -h, --help     print this help and exit\n"
+    "  --version      print the version and exit\n"
+    "\n"
+    "A CAD XML file or a simulator file (MJCF, SDFormat, URDF) given as FILE is\n"
+    "refused with a hint naming what it is and which tool reads it.\n"
     "\n"
     "Exit status: 0 success, 1 the file could not be read, 2 bad arguments.\n";
 
@@ -110,6 +118,10 @@ std::string openProblem(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (kalo_tools::asksForVersion(std::vector<std::string>(argv + 1, argv + argc))) {
+    std::cout << kalo_tools::versionText("kalo-inspect");
+    return 0;
+  }
   Arguments args;
   const std::string problem = parseArguments(argc, argv, args);
   if (args.help && problem.empty()) {
@@ -121,6 +133,9 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
 
+  if (const int status = kalo_tools::checkToolFiles(
+          {"kalo-inspect", args.file, kalo_tools::FileKind::MultibodyXml, "", {}, {}}, std::cerr))
+    return status;
   const std::string reason = openProblem(args.file);
   if (!reason.empty()) {
     std::cerr << "kalo-inspect: cannot open '" << args.file << "': " << reason << '\n';

@@ -1,17 +1,24 @@
 #include "conversion_functions.hpp"
 
+#include <cctype>
+#include <cmath>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 
 #include <kalo_toolkit/cad2zolt.hpp>
 #include <kalo_toolkit/cad_model.hpp>
 #include <kalo_toolkit/cad_unit.hpp>
 #include <kalo_toolkit/enum_text.hpp>
+#include <kalo_toolkit/mechanism_simplifier.hpp>
 #include <kalo_toolkit/sim_export.hpp>
 #include <kalo_toolkit/sim_options.hpp>
 #include <kalo_toolkit/sim_verify.hpp>
 #include <kalo_toolkit/zolt_model.hpp>
 
 #include "host_values.hpp"
+#include "model_files.hpp"
+#include "path_arguments.hpp"
 #include "python_errors.hpp"
 #include "reference_node_ids.hpp"
 
@@ -26,54 +33,96 @@ PyObject* g_conversionError = nullptr;
   raiseError(g_conversionError, message, "code", py::int_(code));
 }
 
-/// Runs one toolkit operation; what it throws becomes a ConversionError.
+/// A verified export whose file is written but fails a MuJoCo check: the failed checks are the text.
+[[noreturn]] void raiseCheckFailure(const sim::ExportResult& result, const std::string& output) {
+  std::string failed;
+  for (const std::string& line : result.report)
+    if (line.rfind("verify FAILED: ", 0) == 0) failed += (failed.empty() ? "" : "\n") + line;
+  raiseConversionError(result.code, "'" + output + "' is written but fails the MuJoCo checks:\n" + failed);
+}
+
+/// Runs one toolkit operation without the interpreter lock: it must touch no
+/// Python object. What it throws becomes a ConversionError once the lock is back.
 template <typename Operation>
-void guarded(const char* what, Operation operation) {
-  try {
-    operation();
-  } catch (const std::bad_alloc&) {
-    throw;
-  } catch (const py::error_already_set&) {
-    throw;
-  } catch (const std::exception& e) {
-    raiseConversionError(KALOT_GENERIC_FAILURE, std::string(what) + " failed: " + e.what());
+void unlocked(const char* what, Operation operation) {
+  std::string failure;
+  {
+    py::gil_scoped_release released;
+    try {
+      operation();
+    } catch (const std::bad_alloc&) {
+      failure = "out of memory";
+    } catch (const std::exception& e) {
+      failure = e.what();
+    }
   }
+  if (!failure.empty())
+    raiseConversionError(KALOT_GENERIC_FAILURE, std::string(what) + " failed: " + failure);
 }
 
-/// A path argument (str or os.PathLike) in the local encoding the toolkit opens files with.
-std::string pathText(py::handle value, const char* name) {
-  py::object path;
-  try {
-    path = py::module_::import("os").attr("fspath")(value);
-  } catch (py::error_already_set&) {
-    throw py::type_error(std::string(name) + " must be a str or os.PathLike, not " +
-                         Py_TYPE(value.ptr())->tp_name);
-  }
-  if (!PyUnicode_Check(path.ptr())) throw py::type_error(std::string(name) + " must be a str path");
-  py::object bytes = py::reinterpret_steal<py::object>(PyUnicode_EncodeLocale(path.ptr(), "surrogateescape"));
-  if (!bytes) throw py::error_already_set();
-  return std::string(PyBytes_AS_STRING(bytes.ptr()), PyBytes_GET_SIZE(bytes.ptr()));
-}
-
-/// The process-wide default CAD unit system, set for one conversion and put back after it.
+/// The default CAD unit system, process-wide in the toolkit and read by every
+/// conversion, held for one conversion: conversions with the same units run side
+/// by side, one with other units waits until the running ones are done.
 class UnitsForConversion {
  public:
-  UnitsForConversion(KalotMassUnit mass, KalotLengthUnit length)
-      : mass_(s_getDefaultCadUnit()->massUnit), length_(s_getDefaultCadUnit()->lengthUnit) {
-    s_getDefaultCadUnit()->set(mass, length);
+  UnitsForConversion(KalotMassUnit mass, KalotLengthUnit length) {
+    std::unique_lock<std::mutex> lock(mutex());
+    State& s = state();
+    condition().wait(lock, [&] { return s.running == 0 || (s.mass == mass && s.length == length); });
+    if (s.running++ == 0) {
+      s.mass = mass;
+      s.length = length;
+      s.previousMass = s_getDefaultCadUnit()->massUnit;
+      s.previousLength = s_getDefaultCadUnit()->lengthUnit;
+      s_getDefaultCadUnit()->set(mass, length);
+    }
   }
-  ~UnitsForConversion() { s_getDefaultCadUnit()->set(mass_, length_); }
+  ~UnitsForConversion() {
+    std::lock_guard<std::mutex> lock(mutex());
+    State& s = state();
+    if (--s.running == 0) {
+      s_getDefaultCadUnit()->set(s.previousMass, s.previousLength);
+      condition().notify_all();
+    }
+  }
   UnitsForConversion(const UnitsForConversion&) = delete;
   UnitsForConversion& operator=(const UnitsForConversion&) = delete;
 
  private:
-  KalotMassUnit mass_;
-  KalotLengthUnit length_;
+  struct State {
+    int running = 0;
+    KalotMassUnit mass = KALOT_MASS_KG;  ///< the running conversions' units
+    KalotLengthUnit length = KALOT_LENGTH_M;
+    KalotMassUnit previousMass = KALOT_MASS_KG;  ///< the units before the first of them
+    KalotLengthUnit previousLength = KALOT_LENGTH_M;
+  };
+  static std::mutex& mutex() {
+    static std::mutex m;
+    return m;
+  }
+  static std::condition_variable& condition() {
+    static std::condition_variable c;
+    return c;
+  }
+  static State& state() {
+    static State s;
+    return s;
+  }
 };
 
-std::string convert(py::handle cadXmlPath, py::handle outPath, py::handle units) {
-  const std::string input = pathText(cadXmlPath, "cad_xml_path");
-  const std::string output = pathText(outPath, "out_path");
+/// kalo-convert's own options beyond the export's, as convert()'s keywords.
+struct ConvertSettings {
+  KalotMassUnit mass = KALOT_MASS_KG;
+  KalotLengthUnit length = KALOT_LENGTH_M;
+  double tolerances[3] = {1e-5, 1e-5, 1e-12};
+  std::string name;  ///< empty: the top definition's name
+  std::string createdUsing = "kaloimport";
+  std::string createdFrom;  ///< empty: the input path
+  std::string createdOn;
+  std::string createdBy;
+};
+
+void readUnits(py::handle units, ConvertSettings& settings) {
   if (PyUnicode_Check(units.ptr()) || !py::isinstance<py::sequence>(units) || py::len(units) != 2) {
     throw py::type_error(
         "units must be a pair of texts (mass unit, length unit), for example (\"kg\", \"m\")");
@@ -84,39 +133,41 @@ std::string convert(py::handle cadXmlPath, py::handle outPath, py::handle units)
   }
   const std::string massText = pair[0].cast<std::string>();
   const std::string lengthText = pair[1].cast<std::string>();
-  const KalotMassUnit mass = util::fromStrToMassUnit(massText);
-  const KalotLengthUnit length = util::fromStrToLengthUnit(lengthText);
-  if (mass == static_cast<KalotMassUnit>(-1)) throw py::value_error("unknown mass unit '" + massText + "'");
-  if (length == static_cast<KalotLengthUnit>(-1))
-    throw py::value_error("unknown length unit '" + lengthText + "'");
+  settings.mass = util::fromStrToMassUnit(massText);
+  settings.length = util::fromStrToLengthUnit(lengthText);
+  if (settings.mass == static_cast<KalotMassUnit>(-1))
+    throw py::value_error("unknown mass unit '" + massText + "' (kg, g, mg, lbm, oz, slug)");
+  if (settings.length == static_cast<KalotLengthUnit>(-1))
+    throw py::value_error("unknown length unit '" + lengthText + "' (m, cm, mm, km, in, ft, mi, yd)");
+}
 
-  std::string report;
-  int result = KALOT_SUCCESS;
-  guarded("conversion", [&] {
-    KalotError readError = KALOT_SUCCESS;
-    const boost::shared_ptr<CadModel> top = CadModel::readContentFromXML(&readError, input);
-    if (!top) {
-      raiseConversionError(readError, "'" + input + "' is not a readable CAD XML file (" +
-                                          util::fromErrorToStr(readError) + ")");
-    }
-    // The file carries no node IDs: each placed reference gets its path from the top.
-    const std::string name = top->getName().empty() ? std::string("Model") : top->getName();
-    kalo_convert::assignReferenceNodeIDs(top, name);
-    const UnitsForConversion scope(mass, length);
-    Cad2Zolt converter(top, "kaloimport", input, "", "", name);
-    result = converter.writeToXML(report, output);
-  });
-  if (result != KALOT_SUCCESS && result != KALOT_UNHANDLED_CONSTRAINT) {
-    raiseConversionError(result, "cannot write '" + output + "' (" +
-                                     util::fromErrorToStr(static_cast<KalotError>(result)) + ")");
+void readTolerances(py::handle value, ConvertSettings& settings) {
+  if (value.is_none()) return;
+  const char* shape = "tolerances must be 2 or 3 non-negative numbers (linear, angular[, third])";
+  if (PyUnicode_Check(value.ptr()) || !py::isinstance<py::sequence>(value)) throw py::type_error(shape);
+  const py::sequence values = py::reinterpret_borrow<py::sequence>(value);
+  if (py::len(values) < 2 || py::len(values) > 3) throw py::value_error(shape);
+  for (size_t i = 0; i < py::len(values); ++i) {
+    const py::handle item = values[i];
+    if (PyBool_Check(item.ptr()) || !(PyLong_Check(item.ptr()) || PyFloat_Check(item.ptr())))
+      throw py::type_error(shape);
+    const double number = item.cast<double>();
+    if (!std::isfinite(number) || number < 0) throw py::value_error(shape);
+    settings.tolerances[i] = number;
   }
-  return report;
+}
+
+std::string textOption(py::handle value, const char* name) {
+  if (!PyUnicode_Check(value.ptr()))
+    throw py::type_error(std::string(name) + " must be str, not " + Py_TYPE(value.ptr())->tp_name);
+  return value.cast<std::string>();
 }
 
 /// Keyword options of export(), read through the same table as the tools' command lines:
 /// `mesh_dir="m"` is `--mesh-dir m`. Flags take bools, numbers int or float, paths str or
 /// os.PathLike; `joints` also takes a dict (the settings file's content).
-sim::ExportOptions exportOptions(const std::string& to, const py::kwargs& kwargs) {
+sim::ExportOptions exportOptions(const std::string& to, const py::kwargs& kwargs,
+                                 const char* function = "export") {
   sim::ExportOptions options;
   if (!sim::formatFromName(to, &options.format)) {
     throw py::value_error("unknown simulator format '" + to + "' (mjcf, sdf, urdf)");
@@ -124,16 +175,17 @@ sim::ExportOptions exportOptions(const std::string& to, const py::kwargs& kwargs
   for (const auto& item : kwargs) {
     const std::string key = py::str(item.first).cast<std::string>();
     const sim::OptionSpec* spec = key.find('-') == std::string::npos ? sim::findExportOption(key) : nullptr;
-    if (!spec) throw py::type_error("export() got an unexpected keyword argument '" + key + "'");
+    if (!spec)
+      throw py::type_error(std::string(function) + "() got an unexpected keyword argument '" + key + "'");
     const py::handle value = item.second;
     const std::string typeName = Py_TYPE(value.ptr())->tp_name;
     std::string text;
     if (spec->kind == sim::OptionKind::Flag) {
-      if (!PyBool_Check(value.ptr())) throw py::type_error(key + " must be a bool, not " + typeName);
+      if (!PyBool_Check(value.ptr())) throw py::type_error(key + " must be bool, not " + typeName);
       text = value.ptr() == Py_True ? "true" : "false";
     } else if (spec->kind == sim::OptionKind::Number) {
       if (PyBool_Check(value.ptr()) || !(PyLong_Check(value.ptr()) || PyFloat_Check(value.ptr())))
-        throw py::type_error(key + " must be an int or float, not " + typeName);
+        throw py::type_error(key + " must be int or float, not " + typeName);
       text = py::repr(value).cast<std::string>();
     } else if (key == "joints" && PyDict_Check(value.ptr())) {
       options.settingsText = py::module_::import("json").attr("dumps")(value).cast<std::string>();
@@ -142,10 +194,10 @@ sim::ExportOptions exportOptions(const std::string& to, const py::kwargs& kwargs
       text = pathText(value, key.c_str());
     } else if (key == "simplify") {
       if (PyBool_Check(value.ptr()) || !PyLong_Check(value.ptr()))
-        throw py::type_error(key + " must be an int, not " + typeName);
+        throw py::type_error(key + " must be int, not " + typeName);
       text = py::repr(value).cast<std::string>();
     } else {
-      if (!PyUnicode_Check(value.ptr())) throw py::type_error(key + " must be a str, not " + typeName);
+      if (!PyUnicode_Check(value.ptr())) throw py::type_error(key + " must be str, not " + typeName);
       text = value.cast<std::string>();
     }
     std::string error;
@@ -165,25 +217,132 @@ std::vector<std::string> exportModel(py::handle modelPath, py::handle outPath, c
   const std::string output = pathText(outPath, "out_path");
   const sim::ExportOptions options = exportOptions(to, kwargs);
   sim::ExportResult result;
-  guarded("export", [&] {
-    KalotError readError = KALOT_SUCCESS;
-    const boost::shared_ptr<ZoltModel> model =
-        ZoltModel::readFromXML(&readError, input, static_cast<MechanismSimplifier::Option>(options.simplify));
-    if (!model) {
-      raiseConversionError(readError, "'" + input + "' is not a readable multibody XML file (" +
-                                          util::fromErrorToStr(readError) + ")");
-    }
-    result = sim::exportChecked(*model, output, options);
+  boost::shared_ptr<ZoltModel> model;
+  KalotError readError = KALOT_SUCCESS;
+  std::string reason;
+  unlocked("export", [&] {
+    model = ZoltModel::readFromXML(&readError, input,
+                                   static_cast<MechanismSimplifier::Option>(options.simplify), &reason);
+    if (model) result = sim::exportChecked(*model, output, options);
   });
-  if (result.code == sim::kCheckFailed) {
-    // The file is written; the failed checks are the error's text.
-    std::string failed;
-    for (const std::string& line : result.report)
-      if (line.rfind("verify FAILED: ", 0) == 0) failed += (failed.empty() ? "" : "\n") + line;
-    raiseConversionError(result.code, "'" + output + "' is written but fails the MuJoCo checks:\n" + failed);
+  if (!model) {
+    raiseConversionError(readError, readFailureText(input, reason, readError, "multibody XML file"));
   }
+  if (result.code == sim::kCheckFailed) raiseCheckFailure(result, output);
   if (result.code != 0) raiseConversionError(result.code, result.error);
   return result.report;
+}
+
+/// convert(): the CAD XML file into a multibody XML file, or with `to` straight
+/// into a simulator file. Returns the report: the welded pairs, then with `to`
+/// the export's report lines.
+std::string convert(py::handle cadXmlPath, py::handle outPath, py::handle units, py::handle to,
+                    py::handle tolerances, py::handle name, py::handle createdUsing, py::handle createdFrom,
+                    py::handle createdOn, py::handle createdBy, const py::kwargs& kwargs) {
+  const std::string input = pathText(cadXmlPath, "cad_xml_path");
+  const std::string output = pathText(outPath, "out_path");
+  ConvertSettings settings;
+  readUnits(units, settings);
+  readTolerances(tolerances, settings);
+  if (!name.is_none()) settings.name = textOption(name, "name");
+  if (settings.name.empty() && !name.is_none()) throw py::value_error("name must not be empty");
+  settings.createdUsing = textOption(createdUsing, "created_using");
+  if (!createdFrom.is_none()) settings.createdFrom = pathText(createdFrom, "created_from");
+  settings.createdOn = textOption(createdOn, "created_on");
+  settings.createdBy = textOption(createdBy, "created_by");
+  const bool simulator = !to.is_none();
+  if (!simulator && kwargs.size() != 0) {
+    const std::string key = py::str(kwargs.begin()->first).cast<std::string>();
+    if (sim::findExportOption(key) != nullptr && key.find('-') == std::string::npos)
+      throw py::type_error("convert() option '" + key + "' applies only with to=");
+    throw py::type_error("convert() got an unexpected keyword argument '" + key + "'");
+  }
+  sim::ExportOptions options;
+  if (simulator) options = exportOptions(textOption(to, "to"), kwargs, "convert");
+
+  boost::shared_ptr<CadModel> top;
+  KalotError readError = KALOT_SUCCESS;
+  int result = KALOT_SUCCESS;
+  std::string report;
+  sim::ExportResult exported;
+  std::string reason;
+  unlocked("conversion", [&] {
+    top = CadModel::readContentFromXML(&readError, input, &reason);
+    if (!top) return;
+    // The file carries no node IDs: each placed reference gets its path from the top.
+    const std::string model = !settings.name.empty()    ? settings.name
+                              : !top->getName().empty() ? top->getName()
+                                                        : std::string("Model");
+    kalo_convert::assignReferenceNodeIDs(top, model);
+    const UnitsForConversion scope(settings.mass, settings.length);
+    Cad2Zolt converter(top, settings.createdUsing,
+                       settings.createdFrom.empty() ? input : settings.createdFrom, settings.createdOn,
+                       settings.createdBy, model);
+    converter.setTolerances(settings.tolerances[0], settings.tolerances[1], settings.tolerances[2]);
+    if (!simulator) {
+      result = converter.writeToXML(report, output);
+      return;
+    }
+    result = converter.convertToZoltModel();
+    if (result != KALOT_SUCCESS) return;
+    exported = sim::exportChecked(*converter.getZoltModel(), output, options);
+    report = converter.getConversionMessage();
+    for (const std::string& line : exported.report) report += line + "\n";
+  });
+  if (!top) {
+    raiseConversionError(readError, readFailureText(input, reason, readError, "CAD XML file"));
+  }
+  if (simulator && result != KALOT_SUCCESS) {
+    raiseConversionError(result, "cannot convert '" + input + "' (" +
+                                     util::fromErrorToStr(static_cast<KalotError>(result)) + ")");
+  }
+  if (simulator && exported.code == sim::kCheckFailed) raiseCheckFailure(exported, output);
+  if (simulator && exported.code != 0) raiseConversionError(exported.code, exported.error);
+  if (result != KALOT_SUCCESS && result != KALOT_UNHANDLED_CONSTRAINT) {
+    raiseConversionError(result, "cannot write '" + output + "' (" +
+                                     util::fromErrorToStr(static_cast<KalotError>(result)) + ")");
+  }
+  return report;
+}
+
+/// The export's options as Python keywords, from the same table as the tools' usage:
+/// "  mesh_dir=DIR     ...", a flag as "name=True", option names in the help as keywords.
+std::string exportKeywordsText() {
+  constexpr size_t kColumn = 26;
+  const auto keyword = [](std::string name) {
+    for (char& c : name)
+      if (c == '-') c = '_';
+    return name;
+  };
+  std::string text;
+  for (const sim::OptionSpec& spec : sim::exportOptionSpecs()) {
+    std::string head = "  " + keyword(spec.name) + "=" +
+                       (spec.kind == sim::OptionKind::Flag ? std::string("True")
+                        : spec.name == "joints"            ? "FILE or dict"
+                                                           : spec.valueName);
+    text += head + (head.size() + 1 >= kColumn ? "\n" + std::string(kColumn, ' ')
+                                               : std::string(kColumn - head.size(), ' '));
+    std::string help = spec.help;
+    for (size_t at = help.find("--"); at != std::string::npos; at = help.find("--", at)) {
+      size_t end = at + 2;
+      while (end < help.size() && (std::isalnum(static_cast<unsigned char>(help[end])) || help[end] == '-'))
+        ++end;
+      const std::string name = keyword(help.substr(at + 2, end - at - 2));
+      help.replace(at, end - at, name);
+      at += name.size();
+    }
+    // Texts written for the command line, said as Python sees them.
+    for (const auto& [tool, python] :
+         {std::pair<std::string, std::string>{"see below", "see kalo-export --help"},
+          {"exit 3 when", "ConversionError with code 3 when"}}) {
+      const size_t at = help.find(tool);
+      if (at != std::string::npos) help.replace(at, tool.size(), python);
+    }
+    for (size_t at = help.find('\n'); at != std::string::npos; at = help.find('\n', at + 1))
+      help.insert(at + 1, std::string(kColumn, ' '));
+    text += help + "\n";
+  }
+  return text;
 }
 
 }  // namespace
@@ -199,16 +358,37 @@ void defineConversionFunctions(py::module_& module) {
 
   module.def(
       "convert",
-      [](py::handle cadXmlPath, py::handle outPath, py::handle units) {
-        return localText(convert(cadXmlPath, outPath, units));
+      [](py::handle cadXmlPath, py::handle outPath, py::handle units, py::handle to, py::handle tolerances,
+         py::handle name, py::handle createdUsing, py::handle createdFrom, py::handle createdOn,
+         py::handle createdBy, const py::kwargs& kwargs) {
+        return localText(convert(cadXmlPath, outPath, units, to, tolerances, name, createdUsing, createdFrom,
+                                 createdOn, createdBy, kwargs));
       },
       py::arg("cad_xml_path"), py::arg("out_path"), py::arg("units") = py::make_tuple("kg", "m"),
-      "convert(cad_xml_path, out_path, units=(\"kg\", \"m\")) -> str\n\n"
-      "Converts a CAD XML file into a multibody XML file, as kalo-convert does: every\n"
-      "constrained pair of parts gets one joint, pairs that cannot become one are welded.\n"
-      "units gives the CAD data's mass and length units. Returns the report text (empty\n"
-      "when no pair was welded). Raises ConversionError when the input cannot be read or\n"
-      "the output cannot be written, ValueError for an unknown unit.");
+      py::kw_only(), py::arg("to") = py::none(), py::arg("tolerances") = py::none(),
+      py::arg("name") = py::none(), py::arg("created_using") = "kaloimport",
+      py::arg("created_from") = py::none(), py::arg("created_on") = "", py::arg("created_by") = "",
+      ("convert(cad_xml_path, out_path, units=('kg', 'm'), *, to=None, tolerances=None, name=None, "
+       "created_using='kaloimport', created_from=None, created_on='', created_by='', **options)\n--\n\n"
+       "Converts a CAD XML file into a multibody XML file, as kalo-convert does: every\n"
+       "constrained pair of parts gets one joint, pairs that cannot become one are welded.\n"
+       "Paths are str or os.PathLike. Keywords are kalo-convert's options:\n"
+       "  units          the CAD data's (mass unit, length unit); mass: kg g mg lbm oz slug,\n"
+       "                 length: m cm mm km in ft mi yd\n"
+       "  tolerances     (linear, angular[, third]) of the converter, default (1e-05, 1e-05, 1e-12)\n"
+       "  name           the model's name (default: the top definition's name)\n"
+       "  created_using, created_from (default: cad_xml_path), created_on, created_by:\n"
+       "                 the model's creation notes\n"
+       "  to             \"mjcf\", \"sdf\" or \"urdf\": write out_path as that simulator model\n"
+       "                 instead, with every option of export() as a further keyword\n"
+       "                 (mesh_dir=..., mesh_scale=..., ...); these apply only with to.\n"
+       "                 simplify is taken, as kalo-convert --to takes it, but the model is\n"
+       "                 exported as converted: simplify acts where export() reads a file.\n"
+       "Returns the report text: the welded pairs (empty when none was welded), then with\n"
+       "to the export's report lines. Raises ConversionError when the input cannot be read\n"
+       "or the output cannot be written (.code 3), ValueError for an unknown unit, format\n"
+       "or option value, TypeError for an unknown option or a value of the wrong type.\n"
+       "Other Python threads run during the conversion."));
 
   module.def(
       "export",
@@ -219,16 +399,17 @@ void defineConversionFunctions(py::module_& module) {
         return lines;
       },
       py::arg("model_path"), py::arg("out_path"), py::arg("to") = "mjcf",
-      ("export(model_path, out_path, to=\"mjcf\", **options) -> list[str]\n\n"
+      ("export(model_path, out_path, to='mjcf', **options)\n--\n\n"
        "Writes a multibody XML file as a simulator model: to is \"mjcf\" (MuJoCo), \"sdf\"\n"
        "(SDFormat 1.9) or \"urdf\". Everything is converted to SI units. Returns the\n"
        "export report, one line per lossy or corrected step. Raises ConversionError when\n"
        "the model cannot be read or the file cannot be written (nothing is left behind),\n"
        "or with verify=True when a MuJoCo check fails (code 3; the file is written),\n"
-       "ValueError for an unknown format or option value, TypeError for an unknown option.\n\n"
-       "options are kalo-export's, as keywords (--mesh-dir DIR is mesh_dir=DIR, a flag is\n"
-       "True/False):\n" +
-       sim::exportOptionsUsage())
+       "ValueError for an unknown format or option value, TypeError for an unknown option.\n"
+       "Paths are str or os.PathLike. Other Python threads run during the export.\n\n"
+       "options are kalo-export's, as keywords (its --mesh-dir DIR is mesh_dir=DIR, a flag\n"
+       "is True or False, joints also takes the settings as a dict):\n" +
+       exportKeywordsText())
           .c_str());
 }
 

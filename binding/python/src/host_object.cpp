@@ -8,10 +8,6 @@
 
 #include "host_values.hpp"
 
-namespace kalo_toolkit {
-class ZoltBase;
-}
-
 namespace kaloimport_py {
 namespace {
 
@@ -62,6 +58,27 @@ py::object wrap(py::handle type, const qcos::Value& object) {
   py::object self = type.attr("__new__")(type);
   adopt(self, object);
   return self;
+}
+
+py::object wrapModelObject(const std::string& className,
+                           const boost::shared_ptr<kalo_toolkit::ZoltBase>& object) {
+  qcosClass* cls = qcos::findClass(className.c_str());
+  if (cls == nullptr) throw std::runtime_error("the class " + className + " is not defined");
+  qcos::Array array = qcos::adoptArray(qxCreateObjectArray(cls));
+  qcosInstance* instance = qcos::createInstance(cls);
+  qxSetObject(array.get(), 0, instance);
+  // The same holder the binding attaches: its class releases it with the instance.
+  qcos::setInstanceData(instance, className.c_str(), new boost::shared_ptr<kalo_toolkit::ZoltBase>(object));
+  return wrap(classFor(className), qcos::Value(array));
+}
+
+boost::shared_ptr<kalo_toolkit::ZoltBase> modelObjectOf(py::handle value) {
+  if (!py::isinstance<HostObject>(value)) return {};
+  const qcosInstance* instance = qcos::objectOf(value.cast<const HostObject&>().value);
+  if (instance == nullptr) return {};
+  const auto* holder = static_cast<const boost::shared_ptr<kalo_toolkit::ZoltBase>*>(
+      qcos::getInstanceData(instance, qcos::instanceClassName(instance)));
+  return holder ? *holder : boost::shared_ptr<kalo_toolkit::ZoltBase>();
 }
 
 void registerClass(const std::string& fullName, py::handle type) {

@@ -7,8 +7,13 @@
 #include <string>
 
 #include <pybind11/pybind11.h>
+#include <boost/shared_ptr.hpp>
 
 #include <qcos_host/host.hpp>
+
+namespace kalo_toolkit {
+class ZoltBase;
+}
 
 namespace kaloimport_py {
 
@@ -29,6 +34,14 @@ const void* heldAddress(const qcos::Value& object);
 py::object wrap(py::handle type, const qcos::Value& object);
 /// Initialises the C++ part of `self` (a generated class's instance) with `object`.
 void adopt(py::handle self, const qcos::Value& object);
+
+/// A new Python object of the class registered for `className` holding its own
+/// host object, which holds `object` (a model object of that class).
+py::object wrapModelObject(const std::string& className,
+                           const boost::shared_ptr<kalo_toolkit::ZoltBase>& object);
+
+/// The model object a Python object of the package holds; empty for anything else.
+boost::shared_ptr<kalo_toolkit::ZoltBase> modelObjectOf(py::handle value);
 
 /// Python classes of the package by full host class name.
 void registerClass(const std::string& fullName, py::handle type);

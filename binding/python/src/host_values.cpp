@@ -65,22 +65,23 @@ std::string takeError() {
 bool toInteger(py::handle value, long long low, long long high, const char* kindText, qcos::Value& out,
                std::string& why) {
   if (isBool(value) || !isInstance(value, numbersIntegral())) {
-    why = "expected an int, not " + typeName(value);
+    why = "must be int, not " + typeName(value);
     return false;
   }
   py::object index = py::reinterpret_steal<py::object>(PyNumber_Index(value.ptr()));
   if (!index) {
-    why = takeError();
+    why = "cannot be read as an int: " + takeError();
     return false;
   }
   int overflow = 0;
   const long long number = PyLong_AsLongLongAndOverflow(index.ptr(), &overflow);
   if (number == -1 && PyErr_Occurred()) {
-    why = takeError();
+    why = "cannot be read as an int: " + takeError();
     return false;
   }
   if (overflow != 0 || number < low || number > high) {
-    why = py::str(index).cast<std::string>() + " is outside the range of " + kindText;
+    why = std::string("must be an int from ") + std::to_string(low) + " to " + std::to_string(high) + " (" +
+          kindText + "), not " + py::str(index).cast<std::string>();
     return false;
   }
   if (low < 0) {
@@ -93,7 +94,7 @@ bool toInteger(py::handle value, long long low, long long high, const char* kind
 
 bool toText(py::handle value, qcos::Value& out, std::string& why) {
   if (!PyUnicode_Check(value.ptr())) {
-    why = "expected a str, not " + typeName(value);
+    why = "must be str, not " + typeName(value);
     return false;
   }
   // The host reads text in the process's local encoding, as Python's own
@@ -101,7 +102,7 @@ bool toText(py::handle value, qcos::Value& out, std::string& why) {
   py::object bytes =
       py::reinterpret_steal<py::object>(PyUnicode_EncodeLocale(value.ptr(), "surrogateescape"));
   if (!bytes) {
-    why = takeError();
+    why = "cannot be encoded as a file-system text: " + takeError();
     return false;
   }
   out = qcos::makeText(std::string(PyBytes_AS_STRING(bytes.ptr()), PyBytes_GET_SIZE(bytes.ptr())));
@@ -111,30 +112,30 @@ bool toText(py::handle value, qcos::Value& out, std::string& why) {
 bool toDoubles(py::handle value, qcos::Value& out, std::string& why) {
   if (PyUnicode_Check(value.ptr()) || PyBytes_Check(value.ptr()) || isInstance(value, numbersReal()) ||
       value.is_none() || py::isinstance<HostObject>(value)) {
-    why = "expected a sequence or array of numbers, not " + typeName(value);
+    why = "must be a sequence or array of numbers, not " + typeName(value);
     return false;
   }
   py::array array;
   try {
     array = py::module_::import("numpy").attr("asarray")(value);
   } catch (py::error_already_set& e) {
-    why = e.what();
+    why = std::string("cannot be read as an array of numbers: ") + e.what();
     return false;
   }
   // Only numbers: numpy would also read a list of numeric texts as floats.
   const char type = array.dtype().kind();
   if (type != 'i' && type != 'u' && type != 'f') {
-    why = "expected numbers, not an array of dtype " + py::str(array.dtype()).cast<std::string>();
+    why = "must hold numbers, not an array of dtype " + py::str(array.dtype()).cast<std::string>();
     return false;
   }
   if (array.ndim() != 1 && array.ndim() != 2) {
-    why = "expected 1 or 2 dimensions, not " + std::to_string(array.ndim());
+    why = "must have 1 or 2 dimensions, not " + std::to_string(array.ndim());
     return false;
   }
   using Doubles = py::array_t<double, py::array::f_style | py::array::forcecast>;
   const Doubles values = Doubles::ensure(array);
   if (!values) {
-    why = takeError();
+    why = "cannot be read as an array of numbers: " + takeError();
     return false;
   }
   // Host arrays run column by column: a numpy (3, 3) array's [i, j] is row i, column j.
@@ -159,12 +160,12 @@ bool toObject(const std::string& kind, py::handle value, qcos::Value& out, std::
     return true;
   }
   if (!py::isinstance<HostObject>(value)) {
-    why = "expected a kaloimport object or None, not " + typeName(value);
+    why = "must be " + kind.substr(kind.rfind('.') + 1) + " or None, not " + typeName(value);
     return false;
   }
   const qcos::Value& held = value.cast<const HostObject&>().value;
   if (qcos::objectOf(held) == nullptr) {
-    why = "the " + typeName(value) + " was never constructed";
+    why = "is a " + typeName(value) + " that was never constructed";
     return false;
   }
   out = held;
@@ -197,12 +198,12 @@ bool toHost(const std::string& kind, py::handle value, qcos::Value& out, std::st
   switch (kindOf(kind)) {
     case Kind::Real:
       if (isBool(value) || !isInstance(value, numbersReal())) {
-        why = "expected a float, not " + typeName(value);
+        why = "must be float, not " + typeName(value);
         return false;
       }
       out = PyFloat_AsDouble(value.ptr());
       if (PyErr_Occurred()) {
-        why = takeError();
+        why = "cannot be read as a float: " + takeError();
         return false;
       }
       return true;
@@ -212,7 +213,7 @@ bool toHost(const std::string& kind, py::handle value, qcos::Value& out, std::st
       return toInteger(value, 0, UINT32_MAX, "a uint32 scalar", out, why);
     case Kind::Logical:
       if (!isBool(value)) {
-        why = "expected a bool, not " + typeName(value);
+        why = "must be bool, not " + typeName(value);
         return false;
       }
       out = qcos::Logical{PyObject_IsTrue(value.ptr()) == 1};

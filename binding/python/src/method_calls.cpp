@@ -1,9 +1,14 @@
 #include "method_calls.hpp"
 
+#include <mutex>
+#include <set>
+#include <shared_mutex>
 #include <stdexcept>
 
 #include "host_object.hpp"
 #include "host_values.hpp"
+#include "model_access.hpp"
+#include "path_arguments.hpp"
 #include "python_errors.hpp"
 #include "signature_text.hpp"
 
@@ -14,14 +19,38 @@ PyObject* g_hostError = nullptr;
 
 std::string where(const Method& method) { return method.className + "." + method.name; }
 
-std::string shortRepr(py::handle value) {
-  std::string text;
-  try {
-    text = py::repr(value).cast<std::string>();
-  } catch (const std::exception&) {
-    return Py_TYPE(value.ptr())->tp_name;
+std::string shortClass(const std::string& fullName) { return fullName.substr(fullName.rfind('.') + 1); }
+
+/// "Body.getLinkAt()", "Frame.__init__()": the function as Python's own messages name it.
+std::string pythonName(const Method& method) {
+  return shortClass(method.className) + "." + (method.role == Role::Constructor ? "__init__" : method.name) +
+         "()";
+}
+
+/// Arguments a form takes as Python counts them: self included.
+size_t pythonCount(const Method& method, const Form& form) {
+  return form.arguments.size() + (method.role == Role::Constructor ? 1 : 0);
+}
+
+std::string argumentName(const Form& form, size_t i) {
+  if (i < form.names.size() && !form.names[i].empty()) return "'" + form.names[i] + "'";
+  return i == 0 && !form.arguments.empty() && form.arguments[0] == form.owner ? "'self'"
+                                                                              : std::to_string(i + 1);
+}
+
+/// A host text argument that names a file ("path", "file_name") also takes an os.PathLike,
+/// as Python's file functions do.
+bool toHostArgument(const Form& form, size_t i, py::handle value, qcos::Value& out, std::string& why) {
+  const bool path = i < form.names.size() && (form.names[i] == "path" || form.names[i] == "file_name");
+  if (path && isPathLike(value)) {
+    try {
+      return toHost(form.arguments[i], localText(pathText(value, "path")), out, why);
+    } catch (py::error_already_set& e) {
+      why = e.what();
+      return false;
+    }
   }
-  return text.size() > 60 ? text.substr(0, 57) + "..." : text;
+  return toHost(form.arguments[i], value, out, why);
 }
 
 /// The host values for the arguments from position `first` on, converted to the
@@ -36,7 +65,7 @@ std::vector<qcos::Value> hostArguments(const Method& method, const py::args& arg
     std::vector<qcos::Value> values(count);
     size_t i = 0;
     std::string reason;
-    while (i < count && toHost(form.arguments[i], args[first + i], values[i], reason)) ++i;
+    while (i < count && toHostArgument(form, i, args[first + i], values[i], reason)) ++i;
     if (i == count) return values;
     if (reported == nullptr) {
       reported = &form;
@@ -45,17 +74,23 @@ std::vector<qcos::Value> hostArguments(const Method& method, const py::args& arg
     }
   }
   if (reported != nullptr) {
-    throw py::type_error(where(method) + ": argument " + std::to_string(failedAt + 1) + " (" +
-                         reported->arguments[failedAt] + ") cannot take " +
-                         shortRepr(args[first + failedAt]) + ": " + why);
+    throw py::type_error(pythonName(method) + " argument " + argumentName(*reported, failedAt) + " " + why);
   }
-  std::string forms;
-  for (const Form& form : method.forms) forms += (forms.empty() ? "" : " or ") + kindList(form.arguments);
-  throw py::type_error(where(method) + " takes " + forms + ", not " + std::to_string(count) +
-                       (count == 1 ? " argument" : " arguments"));
+  std::set<size_t> counts;
+  for (const Form& form : method.forms) counts.insert(pythonCount(method, form));
+  const std::vector<size_t> list(counts.begin(), counts.end());
+  std::string takes;
+  for (size_t k = 0; k < list.size(); ++k)
+    takes += (k == 0 ? "" : k + 1 == list.size() ? " or " : ", ") + std::to_string(list[k]);
+  const size_t given = args.size();
+  throw py::type_error(pythonName(method) + " takes " + takes + " positional argument" +
+                       (counts.size() == 1 && *counts.begin() == 1 ? "" : "s") + " but " +
+                       std::to_string(given) + (given == 1 ? " was" : " were") + " given");
 }
 
 qcos::CallResult runOnHost(const Method& method, const std::vector<qcos::Value>& values) {
+  // A call may change a model: never while another thread writes one.
+  std::unique_lock<std::shared_mutex> changing(modelAccess());
   try {
     return qcos::Host::instance().call(method.className, method.name, values);
   } catch (const qcos::Error& error) {
@@ -93,7 +128,9 @@ py::object callMethod(const Method& method, const py::args& args, const py::kwar
 
 void construct(const Method& method, const py::args& args, const py::kwargs& kwargs) {
   if (args.size() == 0 || !py::isinstance(args[0], classFor(method.className))) {
-    throw py::type_error(where(method) + ": __init__ needs an object of " + method.className);
+    const char* given = args.size() == 0 ? "nothing" : Py_TYPE(args[0].ptr())->tp_name;
+    throw py::type_error(pythonName(method) + " argument 'self' must be " + shortClass(method.className) +
+                         ", not " + given);
   }
   refuseKeywords(method, kwargs);
   const qcos::CallResult result = runOnHost(method, hostArguments(method, args, 1));

@@ -15,7 +15,9 @@
 #include "conversion_functions.hpp"
 #include "host_object.hpp"
 #include "method_calls.hpp"
+#include "model_files.hpp"
 #include "package_registry.hpp"
+#include "python_functions.hpp"
 #include "signature_text.hpp"
 
 namespace py = pybind11;
@@ -41,26 +43,17 @@ void loadBinding() {
   }
 }
 
-py::object instanceMethod(py::handle cls, const std::shared_ptr<const Method>& method,
-                          const std::string& doc) {
+/// The C++ side of a generated method: takes the arguments positionally, self first
+/// where there is one; the Python function around it gives names and counts.
+py::object implementation(const std::shared_ptr<const Method>& method) {
+  if (method->role == Role::Constructor) {
+    return py::cpp_function(
+        [method](const py::args& args, const py::kwargs& kwargs) { construct(*method, args, kwargs); },
+        py::name(method->name.c_str()));
+  }
   return py::cpp_function(
       [method](const py::args& args, const py::kwargs& kwargs) { return callMethod(*method, args, kwargs); },
-      py::name(method->name.c_str()), py::is_method(cls), py::doc(doc.c_str()));
-}
-
-py::object staticMethod(py::handle cls, const std::shared_ptr<const Method>& method, const std::string& doc) {
-  py::cpp_function function(
-      [method](const py::args& args, const py::kwargs& kwargs) { return callMethod(*method, args, kwargs); },
-      py::name(method->name.c_str()), py::scope(cls), py::doc(doc.c_str()));
-  return py::staticmethod(function);
-}
-
-// Constructors are named after their class: a function pybind11 knows as
-// "__init__" would be run as one of its own, which placement-constructs.
-py::object constructor(py::handle cls, const std::shared_ptr<const Method>& method, const std::string& doc) {
-  return py::cpp_function(
-      [method](const py::args& args, const py::kwargs& kwargs) { construct(*method, args, kwargs); },
-      py::name(method->name.c_str()), py::is_method(cls), py::doc(doc.c_str()));
+      py::name(method->name.c_str()));
 }
 
 py::object noConstructor(py::handle cls, const Class& info) {
@@ -89,16 +82,17 @@ void defineClasses(py::module_& module, py::handle root, const std::vector<Class
     for (const Method& m : cls.methods) {
       const auto method = std::make_shared<const Method>(m);
       const std::string doc = methodDoc(cls, m);
+      const py::object function = pythonFunction(cls, m, implementation(method), doc);
       switch (m.role) {
         case Role::Constructor:
           constructs = true;
-          type.attr("__init__") = constructor(type, method, doc);
+          type.attr("__init__") = function;
           break;
         case Role::Instance:
-          type.attr(m.name.c_str()) = instanceMethod(type, method, doc);
+          type.attr(m.name.c_str()) = function;
           break;
         case Role::Static:
-          type.attr(m.name.c_str()) = staticMethod(type, method, doc);
+          type.attr(m.name.c_str()) = py::staticmethod(function);
           break;
       }
     }
@@ -137,13 +131,16 @@ PYBIND11_MODULE(kaloimport, module) {
   module.doc() =
       "The host package kaloimport in Python: read, walk, change and write multibody\n"
       "models with the classes and methods a host script uses (ZoltModel, Subsystem,\n"
-      "Body, Frame, Joint, ...), plus convert() from a CAD XML file and export() to simulator formats.";
+      "Body, Frame, Joint, ...), plus read() and ZoltModel.write(), convert() from a CAD XML file and "
+      "export() to\n"
+      "simulator formats.";
   module.attr("__version__") = KALOIMPORT_VERSION;
   loadBinding();
   defineHostError(module);
   const py::object root = defineHostObjectBase(module);
   const std::vector<Class> classes = readPackage(kPackage);
   defineClasses(module, root, classes);
+  defineModelFiles(module);
   defineConversionFunctions(module);
 
   module.def(

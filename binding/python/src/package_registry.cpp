@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 
+#include <kalo_qli/parameter_names.hpp>
 #include <qcos_host/host.hpp>
 
 namespace kaloimport_py {
@@ -35,7 +36,9 @@ Class readClass(qcos::Host& host, const std::string& fullName) {
     const std::string name = entry.info->name();
     auto [it, added] = byName.emplace(name, own.size());
     if (added) own.emplace_back();
-    own[it->second].push_back(Form{entry.info, fullName, entry.argumentKinds, entry.resultKinds});
+    std::vector<std::string> names = kalo_toolkit_qli::parameterNames(*entry.info);
+    names.resize(entry.argumentKinds.size());
+    own[it->second].push_back(Form{entry.info, fullName, entry.argumentKinds, names, entry.resultKinds});
   }
   std::vector<std::string> names(byName.size());
   for (const auto& [name, index] : byName) names[index] = name;

@@ -15,6 +15,7 @@ struct Form {
   const qcos::MethodInfo* info = nullptr;
   std::string owner;  ///< full name of the class that registered it
   std::vector<std::string> arguments;
+  std::vector<std::string> names;  ///< parameter name per argument; empty for the object itself
   std::vector<std::string> results;
 };
 

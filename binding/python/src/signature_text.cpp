@@ -39,20 +39,36 @@ std::string parameterStem(const std::string& kind) {
   return "arg";
 }
 
-/// "name: type" for the kinds from `first` on. The registry holds kinds only,
-/// so names come from them; a name used more than once is numbered.
-std::string parameters(const std::vector<std::string>& kinds, size_t first) {
+}  // namespace
+
+std::vector<Parameter> pythonParameters(const Form& form, size_t first) {
+  // Names come from the method tables; a kind without one (a method of another
+  // package) is named after its kind, numbered when used more than once.
   std::map<std::string, int> uses;
-  for (size_t i = first; i < kinds.size(); ++i) ++uses[parameterStem(kinds[i])];
+  for (size_t i = first; i < form.arguments.size(); ++i) ++uses[parameterStem(form.arguments[i])];
   std::map<std::string, int> seen;
-  std::string text;
-  for (size_t i = first; i < kinds.size(); ++i) {
-    const std::string stem = parameterStem(kinds[i]);
-    const std::string name = uses[stem] > 1 ? stem + std::to_string(++seen[stem]) : stem;
-    text += (text.empty() ? "" : ", ") + name + ": " + pythonType(kinds[i], false);
+  std::vector<Parameter> list;
+  for (size_t i = first; i < form.arguments.size(); ++i) {
+    std::string name = i < form.names.size() ? form.names[i] : std::string();
+    if (name.empty()) {
+      const std::string stem = parameterStem(form.arguments[i]);
+      name = uses[stem] > 1 ? stem + std::to_string(++seen[stem]) : stem;
+    }
+    list.push_back(Parameter{name, pythonType(form.arguments[i], false)});
   }
+  return list;
+}
+
+namespace {
+
+std::string parameters(const Form& form, size_t first) {
+  std::string text;
+  for (const Parameter& p : pythonParameters(form, first))
+    text += (text.empty() ? "" : ", ") + p.name + ": " + p.type;
   return text;
 }
+
+}  // namespace
 
 std::string resultType(const std::vector<std::string>& results) {
   if (results.empty()) return "None";
@@ -62,27 +78,32 @@ std::string resultType(const std::vector<std::string>& results) {
   return text + "]";
 }
 
-/// Whether a form, called from Python, takes the object before the dot.
 bool takesSelf(const Method& method, const Form& form) {
   return method.role == Role::Instance && !form.arguments.empty() && form.arguments[0] == form.owner;
 }
 
+namespace {
+
 /// The parameter list and result of a form as Python sees it, e.g. "(self, number: int) -> int".
-std::string pythonParameters(const Method& method, const Form& form) {
+std::string parameterListText(const Method& method, const Form& form) {
   const bool self = takesSelf(method, form);
-  const std::string rest = parameters(form.arguments, self ? 1 : 0);
+  const std::string rest = parameters(form, self ? 1 : 0);
   return "(" + std::string(self ? "self" : "") + (self && !rest.empty() ? ", " : "") + rest + ")";
 }
 
-/// Distinct Python signatures of a method (two forms may differ only in what they do).
+}  // namespace
+
 std::vector<const Form*> distinctForms(const Method& method) {
   std::set<std::string> seen;
   std::vector<const Form*> forms;
   for (const Form& form : method.forms) {
-    if (seen.insert(pythonParameters(method, form) + resultType(form.results)).second) forms.push_back(&form);
+    if (seen.insert(parameterListText(method, form) + resultType(form.results)).second)
+      forms.push_back(&form);
   }
   return forms;
 }
+
+namespace {
 
 bool isIdentifier(const std::string& name) {
   if (name.empty() || std::isdigit(static_cast<unsigned char>(name[0]))) return false;
@@ -101,8 +122,8 @@ std::string kindList(const std::vector<std::string>& kinds) {
 }
 
 std::string pythonSignature(const Class& cls, const Method& method, const Form& form) {
-  if (method.role == Role::Constructor) return cls.shortName + "(" + parameters(form.arguments, 0) + ")";
-  return method.name + pythonParameters(method, form) + " -> " + resultType(form.results);
+  if (method.role == Role::Constructor) return cls.shortName + "(" + parameters(form, 0) + ")";
+  return method.name + parameterListText(method, form) + " -> " + resultType(form.results);
 }
 
 std::string methodDoc(const Class& cls, const Method& method) {
@@ -145,13 +166,25 @@ std::string stubText(const std::vector<Class>& classes) {
       "\n"
       "__version__: str\n"
       "\n"
+      "_Path = Union[str, os.PathLike[str]]\n"
+      "\n"
       "class HostError(RuntimeError):\n"
       "    identifier: str\n"
       "    message: str\n"
       "\n"
       "class ConversionError(RuntimeError):\n"
       "    code: int\n"
-      "    message: str\n";
+      "    message: str\n"
+      "\n"
+      "class ReadError(RuntimeError):\n"
+      "    code: int\n"
+      "    message: str\n"
+      "    path: str\n"
+      "\n"
+      "class WriteError(RuntimeError):\n"
+      "    code: int\n"
+      "    message: str\n"
+      "    path: str\n";
   std::set<std::string> defined;
   for (const Class& cls : classes) {
     const bool hasBase = defined.count(cls.superclass) != 0;
@@ -166,19 +199,23 @@ std::string stubText(const std::vector<Class>& classes) {
         if (forms.size() > 1) text += "    @overload\n";
         if (method.role == Role::Static) text += "    @staticmethod\n";
         if (constructor) {
-          const std::string rest = parameters(form->arguments, 0);
+          const std::string rest = parameters(*form, 0);
           text += "    def __init__(self" + (rest.empty() ? "" : ", " + rest) + ") -> None: ...\n";
         } else {
-          text += "    def " + method.name + pythonParameters(method, *form) + " -> " +
+          text += "    def " + method.name + parameterListText(method, *form) + " -> " +
                   resultType(form->results) + ": ...\n";
         }
       }
     }
+    if (cls.fullName == "kaloimport.ZoltModel") text += "    def write(self, path: _Path) -> None: ...\n";
   }
   text +=
-      "\n_Path = Union[str, os.PathLike[str]]\n"
-      "\ndef convert(cad_xml_path: _Path, out_path: _Path, units: Tuple[str, str] = (\"kg\", \"m\")) -> str: "
-      "...\n";
+      "\ndef read(path: _Path, simplify: int = 0) -> ZoltModel: ...\n"
+      "def convert(cad_xml_path: _Path, out_path: _Path, units: Tuple[str, str] = (\"kg\", \"m\"), *,\n"
+      "            to: Optional[str] = None, tolerances: Optional[Tuple[float, ...]] = None,\n"
+      "            name: Optional[str] = None, created_using: str = \"kaloimport\",\n"
+      "            created_from: Optional[_Path] = None, created_on: str = \"\", created_by: str = \"\",\n"
+      "            **options: Any) -> str: ...\n";
   text +=
       "def export(model_path: _Path, out_path: _Path, to: str = \"mjcf\", **options: Any) -> List[str]: "
       "...\n";

@@ -54,10 +54,10 @@ def test_static_methods_inheritance_and_constructors():
     assert ki.Body.getName is ki.ZoltBase.getName
     assert issubclass(ki.Subsystem, ki.ZoltBase) and isinstance(ki.Subsystem("S"), ki.ZoltBase)
     assert ki.ZoltBase().getName() == "" and ki.ZoltBase("named").getName() == "named"
-    assert "Frame(text1: str, number: int, text2: str)" in ki.Frame.__doc__
-    assert ki.Body.getLinkAt.__doc__.startswith("getLinkAt(self, number: int) -> Optional[Frame]\n")
+    assert "Frame(name: str, id: int, position_units: str)" in ki.Frame.__doc__
+    assert ki.Body.getLinkAt.__doc__.startswith("getLinkAt(self, index: int) -> Optional[Frame]\n")
     assert ki.ZoltModel.readFromXML.__doc__.startswith(
-        "readFromXML(text: str, number: int) -> Tuple[Optional[ZoltModel], str]\n")
+        "readFromXML(path: str, option: int) -> Tuple[Optional[ZoltModel], str]\n")
 
 
 def test_stubs_name_every_class_and_method():

@@ -54,7 +54,8 @@ def test_files_that_cannot_be_read_or_written(tmp_path):
     for source in (tmp_path / "missing.xml", DATA / "convert" / "truncated.xml"):
         with pytest.raises(ki.ConversionError) as failed:
             ki.convert(source, tmp_path / "out.xml")
-        assert failed.value.code == 3 and "is not a readable CAD XML file (XML Read error)" in failed.value.message
+        assert failed.value.code == 3 and failed.value.message.startswith(f"'{source}'")
+        assert failed.value.message.endswith("(XML Read error)")
     with pytest.raises(ki.ConversionError, match="cannot write") as failed:
         ki.convert(SLIDER_CRANK, tmp_path / "no" / "dir" / "out.xml")
     assert failed.value.code == 3
@@ -62,3 +63,56 @@ def test_files_that_cannot_be_read_or_written(tmp_path):
         ki.convert(SLIDER_CRANK, str(tmp_path / "nul\0.xml"))
     with pytest.raises(TypeError):
         ki.convert(42, tmp_path / "out.xml")
+
+
+def test_to_writes_the_simulator_file_with_the_export_options(tmp_path):
+    multibody = tmp_path / "crank.xml"
+    report = ki.convert(SLIDER_CRANK, multibody)
+    direct = tmp_path / "direct.urdf"
+    lines = ki.convert(SLIDER_CRANK, direct, to="urdf", mesh_dir="meshes")
+    # The conversion's report, then the export's lines, as kalo-convert --to prints them.
+    assert lines.startswith(report)
+    exported = ki.export(multibody, tmp_path / "file.urdf", to="urdf", mesh_dir="meshes")
+    assert lines[len(report):] == "".join(line + "\n" for line in exported)
+    text = direct.read_text(encoding="utf-8")
+    assert text.startswith("<?xml") and '<robot name="SliderCrank">' in text and 'filename="meshes/' in text
+    # The same links both ways (joint names carry the parts' node IDs, which only the file route has).
+    links = lambda t: sorted(part.split('"')[0] for part in t.split('<link name="')[1:])
+    assert links(text) == links((tmp_path / "file.urdf").read_text(encoding="utf-8")) and len(links(text)) >= 6
+
+
+def test_convert_takes_every_kalo_convert_option(tmp_path):
+    out = tmp_path / "named.xml"
+    ki.convert(SLIDER_CRANK, out, name="Crank2", created_using="tests", created_from=tmp_path / "from.cad",
+               created_on="2026-12-09", created_by="me", tolerances=(1e-4, 1e-4))
+    text = out.read_text(encoding="utf-8")
+    for value in ("Crank2", "tests", str(tmp_path / "from.cad"), "2026-12-09", "me"):
+        assert f'"{value}"' in text
+    assert read_top(out).getName() == "Crank2"
+
+
+@pytest.mark.parametrize("options, error, text", [
+    ({"mesh_dir": "m"}, TypeError, "convert\\(\\) option 'mesh_dir' applies only with to="),
+    ({"fast": True}, TypeError, "convert\\(\\) got an unexpected keyword argument 'fast'"),
+    ({"to": "mjcf", "fast": True}, TypeError, "convert\\(\\) got an unexpected keyword argument 'fast'"),
+    ({"to": "vrml"}, ValueError, "unknown simulator format 'vrml'"),
+    ({"to": "mjcf", "simplify": 7}, ValueError, "simplify"),
+    ({"to": "mjcf", "mesh_scale": "big"}, TypeError, "mesh_scale must be int or float, not str"),
+    ({"tolerances": (1e-4,)}, ValueError, "tolerances must be 2 or 3 non-negative numbers"),
+    ({"tolerances": (1e-4, -1)}, ValueError, "tolerances must be 2 or 3"),
+    ({"tolerances": "1e-4,1e-4"}, TypeError, "tolerances must be 2 or 3"),
+    ({"name": ""}, ValueError, "name must not be empty"),
+    ({"created_by": 5}, TypeError, "created_by must be str, not int"),
+])
+def test_bad_convert_options_write_nothing(tmp_path, options, error, text):
+    with pytest.raises(error, match=text):
+        ki.convert(SLIDER_CRANK, tmp_path / "out.xml", **options)
+    assert list(tmp_path.iterdir()) == []
+
+
+def test_read_failures_give_the_reason(tmp_path):
+    with pytest.raises(ki.ConversionError) as failed:
+        ki.convert(DATA / "convert" / "truncated.xml", tmp_path / "out.xml")
+    assert failed.value.code == 3
+    assert failed.value.message.startswith(f"'{DATA / 'convert' / 'truncated.xml'}' line ")
+    assert failed.value.message.endswith("(XML Read error)")
