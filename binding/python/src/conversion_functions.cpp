@@ -134,10 +134,10 @@ sim::ExportOptions exportOptions(const std::string& to, const py::kwargs& kwargs
       if (PyBool_Check(value.ptr()) || !(PyLong_Check(value.ptr()) || PyFloat_Check(value.ptr())))
         throw py::type_error(key + " must be an int or float, not " + typeName);
       text = py::repr(value).cast<std::string>();
-    } else if (key == "joints" && PyDict_Check(value.ptr())) {
+    } else if ((key == "joints" || key == "settings") && PyDict_Check(value.ptr())) {
       options.settingsText = py::module_::import("json").attr("dumps")(value).cast<std::string>();
       continue;
-    } else if (key == "joints" || key == "mesh_dir") {
+    } else if (key == "joints" || key == "settings" || key == "mesh_dir") {
       text = pathText(value, key.c_str());
     } else if (key == "simplify") {
       if (PyBool_Check(value.ptr()) || !PyLong_Check(value.ptr()))
