@@ -128,8 +128,8 @@ static mjModel* load(const char* path) {
     fprintf(stderr, "simulate_mjcf: MuJoCo cannot load '%s': %s\n", path, error);
     return NULL;
   }
-  printf("%s: %d bodies, %d degrees of freedom, %d actuators, %d loop constraints, %.6g kg", path, m->nbody - 1,
-         m->nv, m->nu, m->neq, mj_getTotalmass(m));
+  printf("%s: %d bodies, %d degrees of freedom, %d actuators, %d loop constraints, %.6g kg", path,
+         m->nbody - 1, m->nv, m->nu, m->neq, mj_getTotalmass(m));
   if (standIns > 0) printf(" (%d mesh files not found: small stand-ins shown)", standIns);
   printf("\n");
   return m;
@@ -196,7 +196,8 @@ int main(int argc, char** argv) {
       target = strtod(equals + 1, &end);
     }
     if (moved < 0 || !end || *end != '\0' || (actuator = positionActuator(m, moved)) < 0) {
-      fprintf(stderr, "simulate_mjcf: --move needs JOINT=TARGET for a joint with a position actuator, not '%s'\n",
+      fprintf(stderr,
+              "simulate_mjcf: --move needs JOINT=TARGET for a joint with a position actuator, not '%s'\n",
               move);
       mj_deleteData(d);
       mj_deleteModel(m);
@@ -204,7 +205,8 @@ int main(int argc, char** argv) {
     }
   } else {
     for (int j = 0; j < m->njnt && moved < 0; ++j)
-      if ((m->jnt_type[j] == mjJNT_HINGE || m->jnt_type[j] == mjJNT_SLIDE) && (actuator = positionActuator(m, j)) >= 0)
+      if ((m->jnt_type[j] == mjJNT_HINGE || m->jnt_type[j] == mjJNT_SLIDE) &&
+          (actuator = positionActuator(m, j)) >= 0)
         moved = j;
     if (moved >= 0) {
       target = d->ctrl[actuator] + kStep;
@@ -238,7 +240,8 @@ int main(int argc, char** argv) {
            m->jnt_type[columns[c]] == mjJNT_HINGE ? "hinge, rad" : "slide, m");
   }
   if (moved >= 0) printf("  error: target minus [1]\n");
-  if (floor && floating >= 0) printf("  height: z of body %s, m\n", mj_id2name(m, mjOBJ_BODY, m->jnt_bodyid[floating]));
+  if (floor && floating >= 0)
+    printf("  height: z of body %s, m\n", mj_id2name(m, mjOBJ_BODY, m->jnt_bodyid[floating]));
   printf("%7s", "t [s]");
   for (int c = 0; c < n; ++c) printf("  %9s[%d]", "", c + 1);
   if (moved >= 0) printf("  %12s", "error");
@@ -276,8 +279,9 @@ int main(int argc, char** argv) {
     if (floor && floating >= 0) {
       const double* v = d->qvel + m->jnt_dofadr[floating];
       const double speed = sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-      printf("Floating body %s: height %.4g m, speed %.3g m/s: %s.\n", mj_id2name(m, mjOBJ_BODY, m->jnt_bodyid[floating]),
-             d->qpos[m->jnt_qposadr[floating] + 2], speed, speed < kRestSpeed ? "at rest" : "still moving");
+      printf("Floating body %s: height %.4g m, speed %.3g m/s: %s.\n",
+             mj_id2name(m, mjOBJ_BODY, m->jnt_bodyid[floating]), d->qpos[m->jnt_qposadr[floating] + 2], speed,
+             speed < kRestSpeed ? "at rest" : "still moving");
     }
   }
   mj_deleteData(d);

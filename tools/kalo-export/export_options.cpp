@@ -2,21 +2,7 @@
 
 #include <kalo_toolkit/sim_options.hpp>
 
-#include <cmath>
-#include <cstdlib>
-
 namespace kalo_export {
-
-namespace {
-
-bool parseScale(const std::string& text, double& value) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  value = std::strtod(text.c_str(), &end);
-  return end == text.c_str() + text.size() && std::isfinite(value) && value > 0;
-}
-
-}  // namespace
 
 bool parseExportCommand(const std::vector<std::string>& args, ExportCommand& command, std::string& error) {
   std::vector<std::string> files;

@@ -185,7 +185,8 @@ void defineConversionFunctions(py::module_& module) {
       defineError(module, "ConversionError",
                   "A conversion or export that wrote no file: .code is the error code (3: the "
                   "input cannot be read, or convert() cannot write; 1: export() cannot write "
-                  "or represent the model), .message its text.");
+                  "or represent the model; 2: export()'s settings do not fit the model), .message "
+                  "its text.");
 
   module.def(
       "convert",

@@ -25,7 +25,7 @@ constexpr double kGravity = 9.81;  // m/s^2, along -z as in every consumer's def
 /// Four significant digits: report text, not file content.
 std::string brief(double v) {
   char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.4g", v);
+  std::snprintf(buffer, sizeof buffer, "%.4g", v + 0.0);  // no "-0"
   return buffer;
 }
 

@@ -60,7 +60,8 @@ TEST(SimSettings, ErrorsNameTheKeyAndWhereItStands) {
   };
   const Case cases[] = {
       {"{\"joints\": {}, \"colour\": 1}", {"line 1, column 16", "'colour'", "unknown key"}},
-      {"{\"joints\": {\"A\": {\"rnage\": [0, 1]}}}", {"line 1, column 19", "'joints' > 'A' > 'rnage'", "unknown key"}},
+      {"{\"joints\": {\"A\": {\"rnage\": [0, 1]}}}",
+       {"line 1, column 19", "'joints' > 'A' > 'rnage'", "unknown key"}},
       {"{\"joints\": {\n  \"A\": {\"kp\": \"high\"}}}", {"line 2, column 9", "'kp'", "not string"}},
       {"{\"joints\": {\"A\": {\"range\": [1, -1]}}}", {"'range'", "is empty"}},
       {"{\"joints\": {\"A\": {\"range\": [0, 0]}}}", {"'range'", "is empty"}},
@@ -92,7 +93,8 @@ TEST(SimSettings, FileReaderNamesTheFile) {
   const std::string path = ::testing::TempDir() + "kalo_settings_test.json";
   std::ofstream(path) << "{\"joints\": {\"A\": {\"kp\": true}}}";
   EXPECT_FALSE(readSimSettingsFile(path, &s, &error));
-  EXPECT_NE(error.find("'" + path + "', line 1, column 19: 'joints' > 'A' > 'kp'"), std::string::npos) << error;
+  EXPECT_NE(error.find("'" + path + "', line 1, column 19: 'joints' > 'A' > 'kp'"), std::string::npos)
+      << error;
   std::remove(path.c_str());
 }
 

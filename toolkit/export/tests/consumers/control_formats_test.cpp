@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include <gtest/gtest.h>
+#include <urdf_parser/urdf_parser.h>
 #include <sdf/Joint.hh>
 #include <sdf/JointAxis.hh>
 #include <sdf/Link.hh>
@@ -17,7 +18,6 @@
 #include <sdf/Model.hh>
 #include <sdf/Root.hh>
 #include <sdf/Visual.hh>
-#include <urdf_parser/urdf_parser.h>
 
 #include <kalo_toolkit/body.hpp>
 #include <kalo_toolkit/body_ref.hpp>
@@ -34,12 +34,12 @@ namespace fs = std::filesystem;
 using kalo_toolkit::sim::ExportOptions;
 using kalo_toolkit::sim::Format;
 
-// Waist and shoulder limited with effort and speed; the tool plate's slide limited only.
+// Waist and shoulder limited with effort and speed; one slide of the tool plate limited only.
 const char* const kArmSettings = R"({
   "joints": {
     "Base--Turret": {"range": [-2.5, 2.5], "effort": 80, "velocity": 2},
     "Shoulder.*": {"range": [-1.2, 1.4], "effort": 60, "velocity": 1.5},
-    "Forearm--ToolPlate": {"range": [-0.02, 0.03]}
+    "Forearm--ToolPlate.slide2": {"range": [-0.02, 0.03]}
   }
 })";
 
@@ -52,8 +52,8 @@ std::string readText(const std::string& path) {
 
 std::string exportArm(Format format, const std::string& dir, const std::string& settings = kArmSettings) {
   KalotError error = KALOT_GENERIC_FAILURE;
-  const auto model =
-      kalo_toolkit::ZoltModel::readFromXML(&error, modelPath("robot_arm"), kalo_toolkit::MechanismSimplifier::None);
+  const auto model = kalo_toolkit::ZoltModel::readFromXML(&error, modelPath("robot_arm"),
+                                                          kalo_toolkit::MechanismSimplifier::None);
   EXPECT_TRUE(model);
   if (!model) return "";
   ExportOptions options;
@@ -80,8 +80,8 @@ const std::map<std::string, Limit>& armLimits() {
 std::map<std::string, std::array<double, 4>> kaloColours() {
   std::map<std::string, std::array<double, 4>> colours;
   KalotError error = KALOT_GENERIC_FAILURE;
-  const auto model =
-      kalo_toolkit::ZoltModel::readFromXML(&error, modelPath("robot_arm"), kalo_toolkit::MechanismSimplifier::None);
+  const auto model = kalo_toolkit::ZoltModel::readFromXML(&error, modelPath("robot_arm"),
+                                                          kalo_toolkit::MechanismSimplifier::None);
   if (!model) return colours;
   std::vector<std::pair<boost::shared_ptr<kalo_toolkit::Subsystem>, std::string>> open{
       {model->getTopSubsystem(), ""}};
@@ -118,7 +118,7 @@ TEST(ControlFormats, UrdfdomReadsTheSettingsLimitsAndTheColours) {
     EXPECT_EQ(joint->limits->effort, limit.effort);
     EXPECT_EQ(joint->limits->velocity, limit.velocity);
   }
-  const auto slide = model->getJoint("Forearm--ToolPlate");
+  const auto slide = model->getJoint("Forearm--ToolPlate.slide2");
   ASSERT_TRUE(slide && slide->limits);
   EXPECT_EQ(slide->type, urdf::Joint::PRISMATIC);
   EXPECT_EQ(slide->limits->lower, -0.02);
@@ -234,9 +234,9 @@ TEST(ControlFormats, SameInputAndSettingsGiveTheSameBytes) {
   std::string outputs[2];
   for (int run = 0; run < 2; ++run) {
     outputs[run] = dir + "/run" + std::to_string(run) + ".xml";
-    const std::string command = std::string(KALO_EXPORT_TOOL) + " --to mjcf --mesh-dir '" + dir + "' --settings '" +
-                                settings + "' --sensors --floor --collision box '" + modelPath("robot_arm") + "' '" +
-                                outputs[run] + "' >/dev/null";
+    const std::string command = std::string(KALO_EXPORT_TOOL) + " --to mjcf --mesh-dir '" + dir +
+                                "' --settings '" + settings + "' --sensors --floor --collision box '" +
+                                modelPath("robot_arm") + "' '" + outputs[run] + "' >/dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
   }
   EXPECT_EQ(readText(outputs[0]), readText(outputs[1]));
@@ -268,20 +268,26 @@ TEST_P(BadSettingsFile, IsAClearErrorWithExitTwoAndNoFile) {
     for (const std::string& w : c.wanted) EXPECT_NE(error.find(w), std::string::npos) << error;
     EXPECT_FALSE(fs::exists(out));
   }
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2) << "a file was left behind";
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2)
+      << "a file was left behind";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, BadSettingsFile,
-    testing::Values(
-        BadSettings{"unknown_joint",
-                    "{\"joints\": {\"Base--Turet\": {\"range\": [-1, 1]}}}",
-                    {"line 1, column 13", "'Base--Turet'", "no joint", "'Base--Turret'"}},
-        BadSettings{"unknown_key", "{\"joints\": {\"Base--Turret\": {\"rnage\": [-1, 1]}}}", {"'rnage'", "unknown key"}},
-        BadSettings{"text_for_number", "{\"joints\": {\"Base--Turret\": {\"effort\": \"80\"}}}", {"'effort'", "string"}},
-        BadSettings{"lower_above_upper", "{\"joints\": {\"Base--Turret\": {\"range\": [1, -1]}}}", {"'range'", "empty"}},
-        BadSettings{"unknown_section", "{\"joint\": {}}", {"'joint'", "unknown key"}},
-        BadSettings{"not_json", "{\"joints\": {", {"not JSON"}}),
+    testing::Values(BadSettings{"unknown_joint",
+                                "{\"joints\": {\"Base--Turet\": {\"range\": [-1, 1]}}}",
+                                {"line 1, column 13", "'Base--Turet'", "no joint", "'Base--Turret'"}},
+                    BadSettings{"unknown_key",
+                                "{\"joints\": {\"Base--Turret\": {\"rnage\": [-1, 1]}}}",
+                                {"'rnage'", "unknown key"}},
+                    BadSettings{"text_for_number",
+                                "{\"joints\": {\"Base--Turret\": {\"effort\": \"80\"}}}",
+                                {"'effort'", "string"}},
+                    BadSettings{"lower_above_upper",
+                                "{\"joints\": {\"Base--Turret\": {\"range\": [1, -1]}}}",
+                                {"'range'", "empty"}},
+                    BadSettings{"unknown_section", "{\"joint\": {}}", {"'joint'", "unknown key"}},
+                    BadSettings{"not_json", "{\"joints\": {", {"not JSON"}}),
     [](const testing::TestParamInfo<BadSettings>& info) { return info.param.name; });
 
 }  // namespace

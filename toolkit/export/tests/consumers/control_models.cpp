@@ -36,10 +36,10 @@ class Builder {
   boost::shared_ptr<Body> body(const std::string& name, double mass, const V& cg, const V& moments) {
     const double inertia[9] = {moments[0], 0, 0, 0, moments[1], 0, 0, 0, moments[2]};
     const double unit[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
-    auto b = boost::make_shared<Body>(name, mass, KALOT_MASS_KG, inertia, KALOT_INERTIA_KG_M2, 0.0, KALOT_VOL_M3,
-                                      0.0, KALOT_SAREA_M2, "", nullptr);
-    auto cgFrame = boost::make_shared<Frame>("CG", -1, cg.data(), KALOT_LENGTH_M, "WORLD", unit, KALOT_ANGLE_RAD,
-                                             KALOT_ROT_3X3, "WORLD");
+    auto b = boost::make_shared<Body>(name, mass, KALOT_MASS_KG, inertia, KALOT_INERTIA_KG_M2, 0.0,
+                                      KALOT_VOL_M3, 0.0, KALOT_SAREA_M2, "", nullptr);
+    auto cgFrame = boost::make_shared<Frame>("CG", -1, cg.data(), KALOT_LENGTH_M, "WORLD", unit,
+                                             KALOT_ANGLE_RAD, KALOT_ROT_3X3, "WORLD");
     b->addLink(cgFrame);
     b->setCGFrame(cgFrame);
     top->addBodyRef(boost::make_shared<kalo_toolkit::BodyRef>(name, b));
@@ -60,15 +60,16 @@ class Builder {
     return body(name, mass, cg, moments);
   }
 
-  void joint(const boost::shared_ptr<ZoltBase>& base, const boost::shared_ptr<ZoltBase>& follower, const V& point,
-             const std::vector<V>& hingeAxes) {
+  void joint(const boost::shared_ptr<ZoltBase>& base, const boost::shared_ptr<ZoltBase>& follower,
+             const V& point, const std::vector<V>& hingeAxes) {
     auto j = boost::make_shared<kalo_toolkit::Joint>(model, base, follower, point.data(), point.data(),
                                                      KALOT_LENGTH_M, "id");
     for (const V& axis : hingeAxes) j->addPrimitive(KALOT_PRIM_REVOLUTE, axis.data(), "WORLD");
     top->addJoint(j);
   }
 
-  void sixDof(const boost::shared_ptr<ZoltBase>& base, const boost::shared_ptr<ZoltBase>& follower, const V& point) {
+  void sixDof(const boost::shared_ptr<ZoltBase>& base, const boost::shared_ptr<ZoltBase>& follower,
+              const V& point) {
     boost::shared_ptr<kalo_toolkit::Joint> j(kalo_toolkit::Joint::zoltCreateSixDOFJoint(
         model, base, follower, point.data(), point.data(), KALOT_LENGTH_M, "id"));
     top->addJoint(j);

@@ -116,7 +116,8 @@ TEST(ControlGains, DefaultBandwidthHoldsTheHorizontalPendulumWithinItsSag) {
   EXPECT_LE(q, 0.0101);
   EXPECT_LT(std::fabs(d->qvel[0]), 1e-4);
   bool reported = false;
-  for (const std::string& line : report) reported = reported || line.find("largest gravity sag at the home pose 0.01 rad") != std::string::npos;
+  for (const std::string& line : report)
+    reported = reported || line.find("largest gravity sag at the home pose 0.01 rad") != std::string::npos;
   EXPECT_TRUE(reported) << "the chosen bandwidth and its sag are not reported";
 }
 
@@ -206,11 +207,13 @@ TEST(Limits, ACommandBeyondTheRangeStaysInsideIt) {
   EXPECT_GT(highest, 0.3 - 0.02) << "the joint should reach its upper limit";
 }
 
-/// Actuated freedoms by physics: every hinge and slide of the tree, one driver per closed loop.
-/// The arm: waist, shoulder, elbow and the tool plate's slide; its camera floats (free joint).
+/// Actuated freedoms, counted from each model's joints: every hinge and slide of the tree, one
+/// driver per closed loop. The arm: waist, shoulder, elbow and the tool plate's planar joint (two
+/// slides and a hinge); its camera floats. The mast: pan and tilt; the lamp hangs on a ball and the
+/// drone floats. The quadruped: three hinges per leg.
 const std::map<std::string, int>& actuatedFreedoms() {
   static const std::map<std::string, int> table{
-      {"robot_arm", 4}, {"four_bar", 1}, {"slider_crank", 1}, {"nested_mast", 3}, {"quadruped", 12}};
+      {"robot_arm", 6}, {"four_bar", 1}, {"slider_crank", 1}, {"nested_mast", 2}, {"quadruped", 12}};
   return table;
 }
 
@@ -243,7 +246,8 @@ TEST_P(HomePose, StartsWithoutContactAndWithOneActuatorPerFreedom) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Models, HomePose,
-                         testing::Values("robot_arm", "four_bar", "slider_crank", "nested_mast", "quadruped"));
+                         testing::Values("robot_arm", "four_bar", "slider_crank", "nested_mast",
+                                         "quadruped"));
 
 TEST(Floor, AFloatingQuadrupedDroppedOnTheFloorComesToRestStanding) {
   const auto model = mech::quadruped();
@@ -260,13 +264,15 @@ TEST(Floor, AFloatingQuadrupedDroppedOnTheFloorComesToRestStanding) {
   int touching = 0;
   for (int i = 0; i < static_cast<int>(std::lround(2.0 / m->opt.timestep)); ++i) {
     mj_step(m.get(), d.get());
-    for (int c = 0; c < d->ncon; ++c) touching += d->contact[c].geom1 == floor || d->contact[c].geom2 == floor;
+    for (int c = 0; c < d->ncon; ++c)
+      touching += d->contact[c].geom1 == floor || d->contact[c].geom2 == floor;
   }
   EXPECT_GT(touching, 0) << "the feet never reach the floor";
   const double floorZ = m->geom_pos[3 * floor + 2];
   // Standing on straight legs: the trunk's centre 0.45 m above the feet; it may settle, not fall.
   EXPECT_GT(d->xpos[3 * trunk + 2] - floorZ, 0.4);
-  for (int b = 1; b < m->nbody; ++b) EXPECT_GT(d->xipos[3 * b + 2], floorZ) << mj_id2name(m.get(), mjOBJ_BODY, b);
+  for (int b = 1; b < m->nbody; ++b)
+    EXPECT_GT(d->xipos[3 * b + 2], floorZ) << mj_id2name(m.get(), mjOBJ_BODY, b);
   double speed = 0;
   for (int i = 0; i < m->nv; ++i) speed = std::max(speed, std::fabs(d->qvel[i]));
   EXPECT_LT(speed, 0.05) << "not at rest after 2 s";
