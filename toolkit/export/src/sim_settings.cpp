@@ -90,13 +90,16 @@ class Reader {
     out->joints.clear();
     Json root;
     size_t consumed = 0;
-    std::vector<std::string> path;
+    std::vector<std::string> path, lastPath;
+    Place lastPlace;
     std::string duplicate;
     Place duplicatePlace;
     const auto callback = [&](int depth, Json::parse_event_t event, Json& parsed) {
       if (event != Json::parse_event_t::key) return true;
       path.resize(static_cast<size_t>(std::max(depth - 1, 0)));
       path.push_back(parsed.get<std::string>());
+      lastPath = path;
+      lastPlace = placeOf(text_, keyStart(text_, consumed));
       // Only the top level and "joints" are objects all the way down; other sections may hold arrays.
       if (depth > 1 && (path[0] != "joints" || depth > 3)) return true;
       const Place place = placeOf(text_, keyStart(text_, consumed));
@@ -118,6 +121,17 @@ class Reader {
       const size_t tag = what.find("] ");
       if (tag != std::string::npos) what = what.substr(tag + 2);
       *error = source_ + ": not JSON: " + what;
+      return false;
+    } catch (const nlohmann::json::exception& e) {
+      // A number too large for a double: the value of the last key read.
+      std::string what = e.what();
+      const size_t tag = what.find("] ");
+      if (tag != std::string::npos) what = what.substr(tag + 2);
+      try {
+        fail(lastPath, lastPlace, what);
+      } catch (const Failure& f) {
+        *error = f.text;
+      }
       return false;
     }
     try {

@@ -292,9 +292,10 @@ TEST_P(DrivenLoop, StaysClosedWhileItsDriverMoves) {
   resetHome(m.get(), d.get());
   const int joint = m->actuator_trnid[0];
   const double start = d->qpos[m->jnt_qposadr[joint]];
-  d->ctrl[0] = start + 0.5;
   double worst = 0;
+  // Driven as a controller drives: the target ramps by 0.5 over one second, then holds.
   for (int i = 0; i < static_cast<int>(std::lround(2.0 / m->opt.timestep)); ++i) {
+    d->ctrl[0] = start + 0.5 * std::min(1.0, d->time);
     mj_step(m.get(), d.get());
     for (const ExpectedJoint& j : e.joints) {
       if (j.inTree || j.base == j.follower) continue;
