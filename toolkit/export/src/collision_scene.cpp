@@ -119,6 +119,11 @@ bool meshBox(const SimLink& link, const std::string& meshBase, CollisionShape* s
 void addCollisionScene(SimTree* tree, const ExportOptions& options, const std::string& meshBase) {
   SimTree& t = *tree;
   t.scene.sensors = options.sensors;
+  if (options.format != Format::Mjcf && (options.sensors || options.floor))
+    t.report.push_back(std::string(options.sensors && options.floor ? "--sensors and --floor are"
+                                   : options.sensors                ? "--sensors is"
+                                                                    : "--floor is") +
+                       " written in MJCF only; left out of " + formatName(options.format));
   if (options.collision != Collision::None) {
     size_t meshes = 0, boxes = 0;
     for (SimLink& link : t.links) {
@@ -199,7 +204,7 @@ void addCollisionScene(SimTree* tree, const ExportOptions& options, const std::s
     t.scene.excludes.assign(excluded.begin(), excluded.end());
   }
 
-  if (options.floor) {
+  if (options.floor && options.format == Format::Mjcf) {
     t.scene.floor = true;
     double lowest = HUGE_VAL, extent = 0;
     Vec3 lower{HUGE_VAL, HUGE_VAL, HUGE_VAL}, upper{-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
