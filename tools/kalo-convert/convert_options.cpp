@@ -214,7 +214,7 @@ std::string convertUsage() {
          "path (/Model/SubAssembly/Part).\n"
          "\n"
          "Exit status: 0 written (welded pairs included), 1 unreadable input or failed\n"
-         "write, 2 bad command line.\n";
+         "write, 2 bad command line, 3 written but a --verify check failed.\n";
 }
 
 }  // namespace kalo_convert

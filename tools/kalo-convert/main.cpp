@@ -12,6 +12,7 @@
 #include <kalo_toolkit/cad_unit.hpp>
 #include <kalo_toolkit/enum_text.hpp>
 #include <kalo_toolkit/sim_export.hpp>
+#include <kalo_toolkit/sim_verify.hpp>
 #include <kalo_toolkit/zolt_model.hpp>
 
 #include "conversion_report.hpp"
@@ -55,6 +56,7 @@ int run(const kalo_convert::ConvertOptions& options) {
   std::string report;
   int result = KALOT_SUCCESS;
   std::vector<std::string> exportReport;
+  bool checksFailed = false;
   if (options.toSimulator) {
     // Straight to the simulator: the converted model is exported without a multibody file between.
     result = converter.convertToZoltModel();
@@ -64,13 +66,14 @@ int run(const kalo_convert::ConvertOptions& options) {
     sim::ExportOptions exportOptions = options.exportOptions;
     exportOptions.format = options.simulatorFormat;
     const sim::ExportResult exported =
-        sim::exportToFile(*converter.getZoltModel(), options.output, exportOptions);
+        sim::exportChecked(*converter.getZoltModel(), options.output, exportOptions);
     if (exported.code == 2) {
       // Settings that do not fit the model are a usage error, as in kalo-export.
       std::cerr << "kalo-convert: error: " << exported.error << "\n";
       return kExitUsage;
     }
-    if (exported.code != 0) return fail(exported.error);
+    if (exported.code != 0 && exported.code != sim::kCheckFailed) return fail(exported.error);
+    checksFailed = exported.code == sim::kCheckFailed;
     report = converter.getConversionMessage();
     if (!report.empty()) result = KALOT_UNHANDLED_CONSTRAINT;
     exportReport = exported.report;
@@ -95,6 +98,10 @@ int run(const kalo_convert::ConvertOptions& options) {
     json << kalo_convert::conversionReportJson(converter, options, result, exportReport);
     json.close();
     if (!json) return fail("cannot write the JSON report '" + options.reportJson + "'");
+  }
+  if (checksFailed) {
+    std::cerr << "kalo-convert: '" << options.output << "' is written but fails the MuJoCo checks above\n";
+    return sim::kCheckFailed;
   }
   return 0;
 }

@@ -13,6 +13,7 @@
 #include <kalo_toolkit/enum_text.hpp>
 #include <kalo_toolkit/mechanism_simplifier.hpp>
 #include <kalo_toolkit/sim_export.hpp>
+#include <kalo_toolkit/sim_verify.hpp>
 #include <kalo_toolkit/zolt_model.hpp>
 
 #include "export_options.hpp"
@@ -66,7 +67,7 @@ int run(const kalo_export::ExportCommand& command) {
     return fail("'" + command.model + "' is not a readable multibody XML file (" +
                 util::fromErrorToStr(readError) + ")");
 
-  const sim::ExportResult result = sim::exportToFile(*model, command.output, command.options);
+  const sim::ExportResult result = sim::exportChecked(*model, command.output, command.options);
   if (!command.reportJson.empty()) {
     std::ofstream json(command.reportJson, std::ios::binary | std::ios::trunc);
     json << reportJson(command, result);
@@ -77,7 +78,7 @@ int run(const kalo_export::ExportCommand& command) {
     std::cerr << "kalo-export: error: " << result.error << "\n";
     return kExitUsage;
   }
-  if (result.code != 0) {
+  if (result.code != 0 && result.code != sim::kCheckFailed) {
     // Errors of the model itself name a body or joint; say which file they are in.
     const bool namesOutput = result.error.find("'" + command.output + "'") != std::string::npos;
     return fail(namesOutput ? result.error : "'" + command.model + "': " + result.error);
@@ -85,6 +86,10 @@ int run(const kalo_export::ExportCommand& command) {
   for (const std::string& line : result.report) std::cout << line << "\n";
   std::cout << "Wrote " << command.output << " (" << sim::formatName(command.options.format) << "), "
             << result.report.size() << " report line" << (result.report.size() == 1 ? "" : "s") << ".\n";
+  if (result.code == sim::kCheckFailed) {
+    std::cerr << "kalo-export: '" << command.output << "' is written but fails the MuJoCo checks above\n";
+    return sim::kCheckFailed;
+  }
   return 0;
 }
 

@@ -8,6 +8,7 @@
 #include <kalo_toolkit/enum_text.hpp>
 #include <kalo_toolkit/sim_export.hpp>
 #include <kalo_toolkit/sim_options.hpp>
+#include <kalo_toolkit/sim_verify.hpp>
 #include <kalo_toolkit/zolt_model.hpp>
 
 #include "host_values.hpp"
@@ -172,8 +173,15 @@ std::vector<std::string> exportModel(py::handle modelPath, py::handle outPath, c
       raiseConversionError(readError, "'" + input + "' is not a readable multibody XML file (" +
                                           util::fromErrorToStr(readError) + ")");
     }
-    result = sim::exportToFile(*model, output, options);
+    result = sim::exportChecked(*model, output, options);
   });
+  if (result.code == sim::kCheckFailed) {
+    // The file is written; the failed checks are the error's text.
+    std::string failed;
+    for (const std::string& line : result.report)
+      if (line.rfind("verify FAILED: ", 0) == 0) failed += (failed.empty() ? "" : "\n") + line;
+    raiseConversionError(result.code, "'" + output + "' is written but fails the MuJoCo checks:\n" + failed);
+  }
   if (result.code != 0) raiseConversionError(result.code, result.error);
   return result.report;
 }
@@ -186,7 +194,8 @@ void defineConversionFunctions(py::module_& module) {
                   "A conversion or export that wrote no file: .code is the error code (3: the "
                   "input cannot be read, or convert() cannot write; 1: export() cannot write "
                   "or represent the model; 2: export()'s settings do not fit the model), .message "
-                  "its text.");
+                  "its text. Also export(verify=True) whose file is written but fails a MuJoCo "
+                  "check: .code 3, .message the failed checks.");
 
   module.def(
       "convert",
@@ -215,6 +224,7 @@ void defineConversionFunctions(py::module_& module) {
        "(SDFormat 1.9) or \"urdf\". Everything is converted to SI units. Returns the\n"
        "export report, one line per lossy or corrected step. Raises ConversionError when\n"
        "the model cannot be read or the file cannot be written (nothing is left behind),\n"
+       "or with verify=True when a MuJoCo check fails (code 3; the file is written),\n"
        "ValueError for an unknown format or option value, TypeError for an unknown option.\n\n"
        "options are kalo-export's, as keywords (--mesh-dir DIR is mesh_dir=DIR, a flag is\n"
        "True/False):\n" +

@@ -2,6 +2,8 @@
 // free joint only on bodies directly below the world, loop closures as
 // equality constraints.
 
+#include <algorithm>
+
 #include "mjcf_control.hpp"
 #include "sim_text.hpp"
 #include "sim_writers.hpp"
@@ -11,10 +13,19 @@ namespace sim {
 
 namespace {
 
+// MuJoCo 2.2's XML reader refuses elements nested 100 deep, counting the
+// document itself: with <mujoco>, <worldbody> and a body's own <joint> or
+// <site> that leaves 96 levels of bodies.
+constexpr size_t kMujocoBodyDepth = 96;
+
+// A hinge closure holds two points on its axis this far apart: with the
+// point itself that keeps the axis, as the joint does.
+constexpr double kHingeSpan = 0.1;  // m
+
 class MjcfWriter {
  public:
   MjcfWriter(const SimTree& tree, std::vector<std::string>* report)
-      : tree_(tree), report_(report), control_(tree) {}
+      : tree_(tree), report_(report), names_(tree.names), control_(tree) {}
 
   std::string write() {
     xml_.open("mujoco", {{"model", tree_.modelName}});
@@ -52,10 +63,12 @@ class MjcfWriter {
       size_t nextChild;
     };
     std::vector<Open> open;
+    size_t depth = 0;
     for (int root : tree_.roots) {
       openBody(root);
       open.push_back({root, 0});
       while (!open.empty()) {
+        depth = std::max(depth, open.size());
         Open& top = open.back();
         const std::vector<int>& children = tree_.links[static_cast<size_t>(top.link)].children;
         if (top.nextChild < children.size()) {
@@ -68,6 +81,12 @@ class MjcfWriter {
         }
       }
     }
+    if (depth > kMujocoBodyDepth)
+      report_->push_back("MJCF: bodies nest " + std::to_string(depth) +
+                         " deep below the world; MuJoCo's XML "
+                         "reader refuses more than " +
+                         std::to_string(kMujocoBodyDepth) +
+                         " (its limit of 100 nested XML elements), so it will not load this file");
   }
 
   /// Opens the body's element and writes all it holds but its child bodies.
@@ -141,11 +160,18 @@ class MjcfWriter {
       if (c.dofs.empty()) {
         xml_.leaf("weld", a);
       } else if (slides == 0 && c.dofs.size() == 1) {
-        a.emplace_back("anchor", numbers(sub(c.point, tree_.links[static_cast<size_t>(body1)].origin)));
+        const Vec3& origin = tree_.links[static_cast<size_t>(body1)].origin;
+        a.emplace_back("anchor", numbers(sub(c.point, origin)));
         xml_.leaf("connect", a);
-        if (hinges == 1)
-          report_->push_back(
-              where + " held at its point by an equality connect; its hinge axis is kept by the tree joints");
+        if (hinges == 1) {
+          // A second point on the axis keeps the axis: the two connects leave the one turn.
+          const Vec3& axis = c.dofs[0].axis;
+          const Vec3 second{c.point[0] + kHingeSpan * axis[0], c.point[1] + kHingeSpan * axis[1],
+                            c.point[2] + kHingeSpan * axis[2]};
+          a[0].second = names_.claim(c.name + kPathSeparator + "axis");
+          a.back().second = numbers(sub(second, origin));
+          xml_.leaf("connect", a);
+        }
       } else {
         report_->push_back(where + " with " + std::to_string(slides) + " slide, " + std::to_string(hinges) +
                            " hinge and " + std::to_string(balls) +
@@ -157,6 +183,7 @@ class MjcfWriter {
 
   const SimTree& tree_;
   std::vector<std::string>* report_;
+  NameTable names_;
   MjcfControl control_;
   XmlText xml_;
 };

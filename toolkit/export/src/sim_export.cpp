@@ -15,6 +15,7 @@
 
 #include "collision_scene.hpp"
 #include "joint_control.hpp"
+#include "mesh_check.hpp"
 #include "sim_tree.hpp"
 #include "sim_writers.hpp"
 
@@ -45,23 +46,21 @@ std::string formatName(Format format) {
   return "mjcf";
 }
 
-namespace {
-
-/// The folder of `path`, for reading relative mesh references as the consumer will.
-std::string folderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string(".")
-         : slash == 0               ? std::string("/")
-                                    : path.substr(0, slash);
+TreeOptions treeOptions(const ExportOptions& options) {
+  if (!std::isfinite(options.meshScale) || options.meshScale < 0)
+    throw ExportError("mesh scale " + std::to_string(options.meshScale) + " is not a positive number");
+  return TreeOptions{options.meshDir, options.meshScale, options.fixedBase};
 }
 
-ExportResult exportText(const ZoltModel& model, const ExportOptions& options, const std::string& meshBase,
+namespace {
+
+/// The file's text; mesh references are checked and read relative to `folder`, where the file goes.
+ExportResult exportText(const ZoltModel& model, const ExportOptions& options, const std::string& folder,
                         std::string* text) {
   ExportResult result;
   try {
     if (!text) throw ExportError("no output text given");
-    if (!std::isfinite(options.meshScale) || options.meshScale < 0)
-      throw ExportError("mesh scale " + std::to_string(options.meshScale) + " is not a positive number");
+    const TreeOptions treeOpts = treeOptions(options);
     SimSettings settings;
     std::string error;
     if (!options.settingsFile.empty()
@@ -69,9 +68,10 @@ ExportResult exportText(const ZoltModel& model, const ExportOptions& options, co
             : !parseSimSettings(options.settingsText.empty() ? "{}" : options.settingsText, "settings",
                                 &settings, &error))
       throw SettingsError(error);
-    SimTree tree = buildSimTree(model, TreeOptions{options.meshDir, options.meshScale});
+    SimTree tree = buildSimTree(model, treeOpts);
+    checkMeshes(&tree, options.format, options.keepMissingMeshes, folder);
     applyJointControl(&tree, settings, options);
-    addCollisionScene(&tree, options, meshBase);
+    addCollisionScene(&tree, options, folder);
     result.report = tree.report;
     switch (options.format) {
       case Format::Mjcf:
@@ -99,12 +99,17 @@ ExportResult exportText(const ZoltModel& model, const ExportOptions& options, co
 }  // namespace
 
 ExportResult exportToString(const ZoltModel& model, const ExportOptions& options, std::string* text) {
-  return exportText(model, options, ".", text);
+  return exportText(model, options, std::string(), text);
 }
 
 ExportResult exportToFile(const ZoltModel& model, const std::string& path, const ExportOptions& options) {
   std::string text;
-  ExportResult result = exportText(model, options, folderOf(path), &text);
+  const size_t slash = path.rfind('/');
+  ExportResult result = exportText(model, options,
+                                   slash == std::string::npos ? std::string()
+                                   : slash == 0               ? std::string("/")
+                                                              : path.substr(0, slash),
+                                   &text);
   if (result.code != 0) return result;
   // A temporary file beside the target replaces it only when written whole.
   const std::string temporary = path + ".part" + std::to_string(static_cast<long>(getpid()));

@@ -12,9 +12,16 @@ constexpr size_t kMaxIndentDepth = 32;
 
 std::string number(double v) {
   if (v == 0.0) return "0";
+  // Rounded to 15 significant digits first: that drops the noise of unit
+  // conversions and rotations in the last bits (0.30000000000000004 is 0.3),
+  // while every value a double holds to 15 digits reads back unchanged.
   char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
-  return std::string(buffer, result.ptr);
+  const auto rounded = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::general, 15);
+  double value = v;
+  std::from_chars(buffer, rounded.ptr, value);
+  if (value == 0.0) return "0";
+  const auto shortest = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, shortest.ptr);
 }
 
 std::string numbers(const double* v, size_t n) {

@@ -1,7 +1,7 @@
 #pragma once
 
-// Text forms shared by the three writers: numbers in their shortest exact
-// form and a small indenting XML writer that writes attributes in the order
+// Text forms shared by the three writers: numbers to 15 significant digits
+// in their shortest form and a small indenting XML writer that writes attributes in the order
 // given, so that output is byte-identical for the same tree.
 
 #include <string>
@@ -13,7 +13,8 @@
 namespace kalo_toolkit {
 namespace sim {
 
-/// Shortest text that reads back as the same double; "-0" is written as "0".
+/// The value rounded to 15 significant digits, in the shortest text that reads back as
+/// that rounded double; "-0" is written as "0".
 std::string number(double v);
 /// Numbers separated by single spaces.
 std::string numbers(const double* v, size_t n);

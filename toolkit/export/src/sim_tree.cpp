@@ -111,6 +111,13 @@ class TreeBuilder {
     std::string path;
   };
 
+  /// Bodies no chain of joints ties to the ground.
+  struct Group {
+    int root;     ///< the heaviest
+    size_t size;  ///< bodies
+    bool empty;   ///< no mass at all
+  };
+
   void collectSubsystem(const Subsystem& s, int parent, const std::string& path) {
     const int index = static_cast<int>(tree_.subsystems.size());
     tree_.subsystems.push_back({s.getName(), parent});
@@ -167,10 +174,12 @@ class TreeBuilder {
     if (!std::isfinite(body.getMass()) || !finite(body.getInertia(), 9))
       throw ExportError(where + ": mass or inertia is not a finite number");
     link.mass = body.getMass() * kg;
+    link.modelMass = link.mass;
     Mat3 local{};
     for (int i = 0; i < 9; ++i) local[i] = body.getInertia()[i] * kgm2;
     link.com = cgPose.position;
     link.inertia = rotateTensor(cgPose.rotation, local);
+    warnUnsimulated(where, link.mass, link.inertia);
     cgRotation_.push_back(cgPose.rotation);
     link.origin = link.com;
     readColour(body, &link, &tree_.report);
@@ -184,6 +193,7 @@ class TreeBuilder {
       const FramePose pose = f == cg ? cgPose : readFrame(*f, where);
       link.sites.push_back(
           {tree_.names.claim(link.name + kPathSeparator + f->getName()), pose.position, pose.rotation});
+      siteOf_[f] = link.sites.back().name;
       // Frames made for a body carry no id; the first of them after the CG frame is the part's origin.
       if (!partFrame && f != cg && f->getID() == -1) partFrame = f;
     }
@@ -202,6 +212,29 @@ class TreeBuilder {
       link.mesh.file = !file.empty() && file[0] == '/' ? file : dir + file;
     }
     tree_.links.push_back(std::move(link));
+  }
+
+  /// Masses and moments that round-off swamps in a simulator: kept, but the user is told.
+  void warnUnsimulated(const std::string& where, double mass, const Mat3& inertia) {
+    const auto outside = [](double v) {
+      return v != 0.0 && (std::fabs(v) < kSmallestSimulated || std::fabs(v) > kLargestSimulated);
+    };
+    const std::string range =
+        " is outside " + number(kSmallestSimulated) + " .. " + number(kLargestSimulated);
+    if (outside(mass))
+      tree_.report.push_back(where + ": mass " + number(mass) + " kg" + range +
+                             " kg, where a simulator's round-off swamps it; check the mass unit");
+    Vec3 moments{};
+    Mat3 axes{};
+    symmetricEigen(inertia, &moments, &axes);
+    for (double m : moments)
+      if (outside(m)) {
+        tree_.report.push_back(where + ": principal moments (" + numbers(moments) + ") kg*m^2: " + number(m) +
+                               range +
+                               " kg*m^2, where a simulator's round-off swamps it; check the "
+                               "inertia unit");
+        break;
+      }
   }
 
   int ownerOf(const FrameRef* side, const std::string& where, const char* which, FramePose* pose) {
@@ -338,7 +371,7 @@ class TreeBuilder {
     light.mass = kMinMass;
     for (int i = 0; i < 3; ++i) at(light.inertia, i, i) = kMinMoment;
     light.dofs = {dof};
-    nameDofs(light.dofs, j.name);
+    nameConnectorEnd(light.dofs, j.name, "base");
     light.jointName = j.name;
     light.jointRawName = j.joint->getName();
     light.jointSubsystem = j.subsystem;
@@ -347,6 +380,14 @@ class TreeBuilder {
                            quoted(light.name) + " of " + number(kMinMass) +
                            " kg added between its two primitives");
     return static_cast<int>(tree_.links.size()) - 1;
+  }
+
+  /// The two ends of a connector are joints of their own: each gets a name of its own.
+  void nameConnectorEnd(std::vector<SimDof>& dofs, const std::string& joint, const char* end) {
+    if (dofs.size() == 1)
+      dofs[0].name = tree_.names.claim(joint + kPathSeparator + end);
+    else
+      nameDofs(dofs, joint + kPathSeparator + end);
   }
 
   /// Hangs `child` from `parent` by joint j (whose base side is the child when reversed).
@@ -365,62 +406,224 @@ class TreeBuilder {
     link.origin = dofs.empty() ? j.followerPose.position : dofs.back().point;
     link.dofs = dofs;
     link.sixDof = j.sixDof;
-    nameDofs(link.dofs, j.name);
+    if (j.connector)
+      nameConnectorEnd(link.dofs, j.name, "follower");
+    else
+      nameDofs(link.dofs, j.name);
     link.jointName = j.name;
     link.jointRawName = j.joint->getName();
     link.jointSubsystem = j.subsystem;
     order_.push_back(child);
   }
 
-  void spanTree() {
-    const size_t bodyCount = tree_.links.size();
-    // The joints at each body (the world's at the end), in joint order, so the
-    // tree grows in time linear in bodies and joints.
-    std::vector<std::vector<size_t>> jointsAt(bodyCount + 1);
-    auto slot = [bodyCount](int node) { return node == kWorld ? bodyCount : static_cast<size_t>(node); };
-    for (size_t k = 0; k < joints_.size(); ++k) {
-      jointsAt[slot(joints_[k].base)].push_back(k);
-      if (joints_[k].follower != joints_[k].base) jointsAt[slot(joints_[k].follower)].push_back(k);
+  /// How well a closure at this joint can be written: 0 a ball (one point held), 1 a hinge
+  /// (two points on its axis), 2 a weld; 3 anything else, which no equality expresses exactly.
+  static int cutRank(const SourceJoint& j) {
+    if (j.connector || j.sixDof) return 3;
+    if (j.dofs.empty()) return 2;
+    if (j.dofs.size() == 1 && j.dofs[0].kind == DofKind::Ball) return 0;
+    if (j.dofs.size() == 1 && j.dofs[0].kind == DofKind::Hinge) return 1;
+    return 3;
+  }
+
+  size_t slot(int node) const { return node == kWorld ? bodies_.size() : static_cast<size_t>(node); }
+
+  /// Grows a tree from `start` over the joints not yet used, each body reached
+  /// looking at its joints in joint order. Within a floating group six-DOF
+  /// joints constrain nothing and join nothing.
+  void grow(int start, bool floating, std::vector<bool>& reached) {
+    std::deque<int> queue{start};
+    while (!queue.empty()) {
+      const int node = queue.front();
+      queue.pop_front();
+      for (size_t k : jointsAt_[slot(node)]) {
+        const SourceJoint& j = joints_[k];
+        if (inTree_[k] || (floating && j.sixDof)) continue;
+        const int other = j.base == node ? j.follower : j.base;
+        if (other == node || other == kWorld || reached[static_cast<size_t>(other)]) continue;
+        inTree_[k] = true;
+        reached[static_cast<size_t>(other)] = true;
+        queue.push_back(other);
+      }
     }
-    std::vector<bool> inTree(bodyCount, false), used(joints_.size(), false);
+  }
+
+  /// Which joints form the tree: from the ground in joint order, then each group of bodies no
+  /// joint ties to the ground from its heaviest body (the first in model order among equals).
+  void chooseTree() {
+    const size_t bodyCount = bodies_.size();
+    jointsAt_.assign(bodyCount + 1, {});
+    for (size_t k = 0; k < joints_.size(); ++k) {
+      jointsAt_[slot(joints_[k].base)].push_back(k);
+      if (joints_[k].follower != joints_[k].base) jointsAt_[slot(joints_[k].follower)].push_back(k);
+    }
+    inTree_.assign(joints_.size(), false);
+    std::vector<bool> reached(bodyCount, false), grouped(bodyCount, false);
+    grow(kWorld, false, reached);
+    for (size_t first = 0; first < bodyCount; ++first) {
+      if (reached[first] || grouped[first]) continue;
+      // The group: every body that joints other than six-DOF ones join to this one.
+      std::vector<int> members{static_cast<int>(first)};
+      grouped[first] = true;
+      for (size_t m = 0; m < members.size(); ++m)
+        for (size_t k : jointsAt_[slot(members[m])]) {
+          const SourceJoint& j = joints_[k];
+          const int other = j.base == members[m] ? j.follower : j.base;
+          if (j.sixDof || other == kWorld || grouped[static_cast<size_t>(other)]) continue;
+          grouped[static_cast<size_t>(other)] = true;
+          members.push_back(other);
+        }
+      std::sort(members.begin(), members.end());
+      int root = members.front();
+      double mass = 0.0;
+      for (int b : members) {
+        mass += tree_.links[static_cast<size_t>(b)].mass;
+        if (tree_.links[static_cast<size_t>(b)].mass > tree_.links[static_cast<size_t>(root)].mass) root = b;
+      }
+      reached[static_cast<size_t>(root)] = true;
+      grow(root, true, reached);
+      groups_.push_back({root, members.size(), !(mass > 0.0)});
+    }
+  }
+
+  /// Parent joint and parent node of every body in the chosen tree.
+  void orient(std::vector<int>& parentJoint, std::vector<int>& parentNode) {
+    parentJoint.assign(bodies_.size(), -1);
+    parentNode.assign(bodies_.size(), kWorld);
+    std::vector<bool> seen(bodies_.size(), false);
     std::deque<int> queue{kWorld};
-    size_t nextLoose = 0;
-    for (;;) {
+    for (const Group& g : groups_) {
+      seen[static_cast<size_t>(g.root)] = true;
+      queue.push_back(g.root);
+    }
+    while (!queue.empty()) {
+      const int node = queue.front();
+      queue.pop_front();
+      for (size_t k : jointsAt_[slot(node)]) {
+        if (!inTree_[k]) continue;
+        const SourceJoint& j = joints_[k];
+        const int other = j.base == node ? j.follower : j.base;
+        if (other == kWorld || seen[static_cast<size_t>(other)]) continue;
+        seen[static_cast<size_t>(other)] = true;
+        parentJoint[static_cast<size_t>(other)] = static_cast<int>(k);
+        parentNode[static_cast<size_t>(other)] = node;
+        queue.push_back(other);
+      }
+    }
+  }
+
+  /// Cuts each loop where its closure is expressible: a loop closed by a joint of a worse
+  /// rank than one of the tree joints around it is cut at the best of those instead.
+  void chooseCuts() {
+    std::vector<int> parentJoint, parentNode;
+    orient(parentJoint, parentNode);
+    for (bool changed = true; changed;) {
+      changed = false;
+      for (size_t k = 0; k < joints_.size() && !changed; ++k) {
+        const SourceJoint& c = joints_[k];
+        if (inTree_[k] || c.base == c.follower || c.sixDof || cutRank(c) == 0) continue;
+        // The loop: the tree path between the closure's two sides.
+        std::map<int, size_t> depthOnA;
+        size_t d = 0;
+        for (int at = c.base;; at = parentNode[static_cast<size_t>(at)]) {
+          depthOnA[at] = d++;
+          if (at == kWorld || parentJoint[static_cast<size_t>(at)] < 0) break;
+        }
+        std::vector<int> loop;
+        int meet = c.follower;
+        for (; !depthOnA.count(meet); meet = parentNode[static_cast<size_t>(meet)]) {
+          if (meet == kWorld || parentJoint[static_cast<size_t>(meet)] < 0) break;
+          loop.push_back(parentJoint[static_cast<size_t>(meet)]);
+        }
+        if (!depthOnA.count(meet)) continue;  // the two sides hang in different trees
+        for (int at = c.base; at != meet; at = parentNode[static_cast<size_t>(at)])
+          loop.push_back(parentJoint[static_cast<size_t>(at)]);
+        int best = -1;
+        for (int t : loop)
+          if (cutRank(joints_[static_cast<size_t>(t)]) < cutRank(c) &&
+              (best < 0 ||
+               cutRank(joints_[static_cast<size_t>(t)]) < cutRank(joints_[static_cast<size_t>(best)]) ||
+               (cutRank(joints_[static_cast<size_t>(t)]) == cutRank(joints_[static_cast<size_t>(best)]) &&
+                t < best)))
+            best = t;
+        if (best < 0) continue;
+        inTree_[static_cast<size_t>(best)] = false;
+        inTree_[k] = true;
+        orient(parentJoint, parentNode);
+        changed = true;
+      }
+    }
+  }
+
+  /// The root of a group: a free joint, or fixed where it stands when it carries no mass
+  /// or the caller anchors floating groups.
+  void rootGroup(const Group& g) {
+    SimLink& link = tree_.links[static_cast<size_t>(g.root)];
+    link.parent = kWorld;
+    link.origin = link.com;
+    const std::string who =
+        "body " + quoted(link.name) +
+        (g.size > 1 ? " and the " + std::to_string(g.size - 1) + " bodies joined to it" : "");
+    if (g.empty || options_.fixedBase) {
+      link.jointName = tree_.names.claim(link.name + kPathSeparator + "fixed");
+      tree_.report.push_back(who + ": no joint ties " + (g.size > 1 ? "them" : "it") + " to the ground; " +
+                             (g.empty ? "no mass, so" : "--fixed-base:") + " fixed to the world where " +
+                             (g.size > 1 ? "they stand" : "it stands"));
+    } else {
+      link.jointName = tree_.names.claim(link.name + kPathSeparator + "free");
+      link.floating = true;
+      link.sixDof = true;
+      for (int a = 0; a < 3; ++a) {
+        SimDof slide;
+        slide.kind = DofKind::Slide;
+        slide.axis[static_cast<size_t>(a)] = 1.0;
+        slide.point = link.com;
+        link.dofs.push_back(slide);
+      }
+      SimDof ball;
+      ball.kind = DofKind::Ball;
+      ball.point = link.com;
+      link.dofs.push_back(ball);
+      ++tree_.floatingGroups;
+      tree_.report.push_back(
+          who + ": no joint ties " + (g.size > 1 ? "them" : "it") + " to the ground; " +
+          (g.size > 1 ? "they float, " + quoted(link.name) + " (the heaviest) on" : "it floats on") +
+          " a free joint");
+    }
+    order_.push_back(g.root);
+  }
+
+  /// Hangs every body on the chosen tree: from the ground, then each floating group from its root.
+  void spanTree() {
+    chooseTree();
+    chooseCuts();
+    std::vector<bool> hung(bodies_.size(), false);
+    std::vector<int> starts{kWorld};
+    for (const Group& g : groups_) starts.push_back(g.root);
+    for (size_t s = 0; s < starts.size(); ++s) {
+      if (s > 0) {
+        rootGroup(groups_[s - 1]);
+        hung[static_cast<size_t>(starts[s])] = true;
+      }
+      std::deque<int> queue{starts[s]};
       while (!queue.empty()) {
         const int node = queue.front();
         queue.pop_front();
-        for (size_t k : jointsAt[slot(node)]) {
-          if (used[k]) continue;
+        for (size_t k : jointsAt_[slot(node)]) {
+          if (!inTree_[k]) continue;
           const SourceJoint& j = joints_[k];
-          const bool reversed = j.follower == node && j.base != node && j.base != kWorld && !inTree[j.base];
-          const bool forward =
-              j.base == node && j.follower != node && j.follower != kWorld && !inTree[j.follower];
-          if (!forward && !reversed) continue;
+          const bool forward = j.base == node;
           const int child = forward ? j.follower : j.base;
-          used[k] = true;
-          inTree[static_cast<size_t>(child)] = true;
-          hang(node, child, j, reversed);
+          if (child == kWorld || child == node || hung[static_cast<size_t>(child)]) continue;
+          hung[static_cast<size_t>(child)] = true;
+          hang(node, child, j, !forward);
           queue.push_back(child);
         }
       }
-      while (nextLoose < bodyCount && inTree[nextLoose]) ++nextLoose;
-      if (nextLoose == bodyCount) break;
-      // A body no chain of joints ties to the ground has no freedom in the
-      // model (the converter gives every part it frees a joint of its own):
-      // it stays where it stands, fixed to the world.
-      SimLink& link = tree_.links[nextLoose];
-      link.parent = kWorld;
-      link.origin = link.com;
-      link.jointName = tree_.names.claim(link.name + kPathSeparator + "fixed");
-      tree_.report.push_back("body " + quoted(link.name) +
-                             ": no joint ties it to the ground; fixed to the world where it stands");
-      inTree[nextLoose] = true;
-      order_.push_back(static_cast<int>(nextLoose));
-      queue.push_back(static_cast<int>(nextLoose));
     }
 
     for (size_t k = 0; k < joints_.size(); ++k) {
-      if (used[k]) continue;
+      if (inTree_[k]) continue;
       const SourceJoint& j = joints_[k];
       if (j.base == j.follower) {
         tree_.report.push_back("joint " + quoted(j.name) + ": both sides on " +
@@ -428,6 +631,12 @@ class TreeBuilder {
                                     ? std::string("the ground")
                                     : "body " + quoted(tree_.links[static_cast<size_t>(j.base)].name)) +
                                "; dropped");
+        continue;
+      }
+      if (j.sixDof) {
+        tree_.report.push_back(
+            "joint " + quoted(j.name) +
+            ": six freedoms between bodies that move on their own constrain nothing; left out");
         continue;
       }
       SimClosure c;
@@ -438,16 +647,34 @@ class TreeBuilder {
       c.link2 = j.follower;
       c.point = j.followerPose.position;
       c.dofs = j.dofs;
+      c.baseSite = siteOf(j.joint->getBaseFrame().get());
+      c.followerSite = siteOf(j.joint->getFollowerFrame().get());
+      c.basePoint = j.basePose.position;
+      c.followerPoint = j.followerPose.position;
       if (j.connector) {
         SimDof first = c.dofs[0];
         first.name.clear();
         c.link1 = addLightLink(j, j.base, first);
         order_.push_back(c.link1);
         c.dofs.erase(c.dofs.begin());
+        nameConnectorEnd(c.dofs, j.name, "follower");
+      } else {
+        nameDofs(c.dofs, j.name);
       }
-      nameDofs(c.dofs, j.name);
+      const double apart = norm(sub(c.followerPoint, c.basePoint));
+      if (apart > 1e-9)
+        tree_.report.push_back("joint " + quoted(j.name) + ": closes a loop with its two frames " +
+                               number(apart) + " m apart at rest; held where its follower frame stands");
+      if (cutRank(j) == 3)
+        tree_.report.push_back("joint " + quoted(j.name) +
+                               ": closes a loop in which no ball, hinge or weld joint could be cut instead");
       tree_.closures.push_back(c);
     }
+  }
+
+  std::string siteOf(const FrameRef* side) const {
+    const auto found = siteOf_.find(side ? side->getFrame().get() : nullptr);
+    return found == siteOf_.end() ? std::string() : found->second;
   }
 
   void finishLinks() {
@@ -485,7 +712,20 @@ class TreeBuilder {
       // moving body rides on that body's mass.
       const std::string what = boundMassProperties(!link.dofs.empty(), &link.mass, &link.inertia);
       if (!what.empty()) tree_.report.push_back("body " + quoted(link.name) + ": " + what);
+      warnIllConditioned(link);
     }
+  }
+
+  /// A tensor whose moments span more than nine orders of magnitude loses its smallest
+  /// to round-off, in a simulator and in SDFormat's check of the tensor alike.
+  void warnIllConditioned(const SimLink& link) {
+    Vec3 moments{};
+    Mat3 axes{};
+    symmetricEigen(link.inertia, &moments, &axes);
+    if (moments[2] > 0 && moments[0] < 1e-9 * moments[2])
+      tree_.report.push_back("body " + quoted(link.name) + ": principal moments (" + numbers(moments) +
+                             ") kg*m^2 span more than nine orders of magnitude; round-off in a simulator may "
+                             "lose the smallest (SDFormat may call the inertia invalid)");
   }
 
   const ZoltModel& model_;
@@ -496,6 +736,10 @@ class TreeBuilder {
   std::map<const Frame*, int> owner_;
   std::vector<int> order_;
   std::vector<Mat3> cgRotation_;  ///< per body, the axes of its centre of mass frame
+  std::map<const Frame*, std::string> siteOf_;
+  std::vector<std::vector<size_t>> jointsAt_;  ///< per body (the world's last), its joints in joint order
+  std::vector<bool> inTree_;                   ///< per joint
+  std::vector<Group> groups_;  ///< bodies no joint ties to the ground, in model order of their first body
 };
 
 }  // namespace

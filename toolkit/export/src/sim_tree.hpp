@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <kalo_toolkit/sim_export.hpp>
+
 #include "rigid_math.hpp"
 #include "sim_control_types.hpp"
 #include "sim_names.hpp"
@@ -58,13 +60,15 @@ struct SimLink {
   /// World position of the link frame. Its axes are the world axes, since
   /// the joints' axes and the parts' placements are all given in them.
   Vec3 origin{};
-  double mass = 0.0;  ///< kg
-  Vec3 com{};         ///< world, m
-  Mat3 inertia{};     ///< about com, world axes, kg*m^2
+  double mass = 0.0;       ///< kg, as written (mass bounds applied)
+  double modelMass = 0.0;  ///< kg, as the model gives it
+  Vec3 com{};              ///< world, m
+  Mat3 inertia{};          ///< about com, world axes, kg*m^2
   /// Freedoms relative to the parent, in order of composition; none: rigidly attached.
   std::vector<SimDof> dofs;
   bool sixDof = false;       ///< three slides then a ball
   bool free = false;         ///< six freedoms relative to the world: one free joint where the format has one
+  bool floating = false;     ///< root of a group of bodies that no joint ties to the ground
   bool moving = false;       ///< some freedom lies between it and the world
   bool light = false;        ///< made for a massless connector
   std::string jointName;     ///< the joint it hangs by ("<link>.free" when no joint of the model holds it)
@@ -87,6 +91,10 @@ struct SimClosure {
   int link2 = -1;  ///< follower side; -1: the world
   Vec3 point{};    ///< the follower frame's position
   std::vector<SimDof> dofs;
+  /// The joint's two frames: site names (empty for a ground frame) and world positions at
+  /// rest, where an assembled loop has them coincide.
+  std::string baseSite, followerSite;
+  Vec3 basePoint{}, followerPoint{};
 };
 
 struct SimSubsystem {
@@ -100,6 +108,7 @@ struct SimTree {
   std::vector<SimLink> links;            ///< parents before children
   std::vector<int> roots;                ///< links whose parent is the world, in order
   std::vector<SimClosure> closures;      ///< in joint order
+  int floatingGroups = 0;                ///< groups of bodies with a free joint
   std::vector<std::string> report;
   NameTable names;  ///< every name given so far, for writers that make more
   SimScene scene;
@@ -108,10 +117,24 @@ struct SimTree {
 struct TreeOptions {
   std::string meshDir;
   double meshScale = 0.0;
+  bool fixedBase = false;  ///< anchor floating groups to the world instead of a free joint
 };
+
+/// The tree options of export options; throws ExportError for unusable values.
+TreeOptions treeOptions(const ExportOptions& options);
 
 /// Throws ExportError when the model cannot be exported.
 SimTree buildSimTree(const ZoltModel& model, const TreeOptions& options);
+
+/// Freedoms of the tree: one per slide or hinge, three per ball, six per free joint.
+int treeFreedoms(const SimTree& tree);
+/// Freedoms left when every loop closure holds: the tree's freedoms less the rank of the
+/// closures' constraints at rest (each closure keeps what its joint's primitives leave free).
+int loopMobility(const SimTree& tree);
+
+/// Simulated mass and moments outside this range (SI) lose their meaning to round-off.
+constexpr double kSmallestSimulated = 1e-12;
+constexpr double kLargestSimulated = 1e12;
 
 /// Mass bounds of a moving body: the smallest values the three consumers accept.
 constexpr double kMinMass = 1e-9;     // kg

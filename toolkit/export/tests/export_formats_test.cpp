@@ -75,7 +75,7 @@ TEST(ExportFormatsTest, FormatNamesReadBack) {
   EXPECT_EQ(untouched, Format::Sdf);
 }
 
-TEST(ExportFormatsTest, MjcfNestsBodiesAndClosesTheLoopWithOneConnect) {
+TEST(ExportFormatsTest, MjcfNestsBodiesAndClosesTheHingeLoopWithTwoConnectsOnItsAxis) {
   Mechanism k;
   ExportResult r;
   const std::string text = exported(k.m, Format::Mjcf, &r);
@@ -87,7 +87,12 @@ TEST(ExportFormatsTest, MjcfNestsBodiesAndClosesTheLoopWithOneConnect) {
                       "1\" anchor=\"2 0 0\"/>"),
             std::string::npos)
       << text;
-  EXPECT_TRUE(hasLine(r, "joint 'Coupler--Rocker': loop closure held at its point by an equality connect"));
+  // The second point lies 0.1 m along the hinge's axis (z): together they keep the axis.
+  EXPECT_NE(
+      text.find("<connect name=\"Coupler--Rocker.axis\" body1=\"Coupler\" body2=\"Rocker\" solref=\"0.004 "
+                "1\" anchor=\"2 0 0.1\"/>"),
+      std::string::npos)
+      << text;
   // Anchor in body1's frame, whose origin is the crank--coupler joint.
   // The finger's tensor turned by 0.4 rad about z: printed in world axes.
   const Mat3 world = sim::rotateTensor(rotationZ(0.4), {0.01, 0, 0, 0, 0.02, 0, 0, 0, 0.02});
@@ -122,7 +127,10 @@ TEST(ExportFormatsTest, MjcfFreeJointOnlyBelowTheWorldAndWeldsWithoutJoint) {
   EXPECT_EQ(text.find("<joint", fixedAt), text.find("<joint name=\"Fixed--Arm\"", fixedAt));
 }
 
-TEST(ExportFormatsTest, MjcfWeldsAWeldClosureAndDropsAPrismaticOne) {
+// A loop closed by a weld and by a slide: neither can be an exact MJCF
+// equality while a hinge of the same loop can, so the loops are cut at the
+// hinges instead and nothing is dropped.
+TEST(ExportFormatsTest, MjcfCutsLoopsAtHingesRatherThanAtAWeldOrASlide) {
   TestModel m;
   auto a = m.body("A", 1, {0, 0, 0});
   auto b = m.body("B", 1, {1, 0, 0});
@@ -132,12 +140,29 @@ TEST(ExportFormatsTest, MjcfWeldsAWeldClosureAndDropsAPrismaticOne) {
   m.joint(b, m.ground, {1, 0, 0}, {prismatic({1, 0, 0})});
   ExportResult r;
   const std::string text = exported(m, Format::Mjcf, &r);
-  EXPECT_NE(text.find("<weld name=\"A--B\" body1=\"A\" body2=\"B\" solref=\"0.004 1\"/>"), std::string::npos)
-      << text;
+  EXPECT_EQ(text.find("<weld"), std::string::npos) << text;
+  EXPECT_NE(text.find("<joint name=\"B--RootGround\" type=\"slide\""), std::string::npos) << text;
+  EXPECT_EQ(count(text, "<connect name=\"RootGround--A"), 2u) << text;
+  EXPECT_EQ(count(text, "<connect name=\"RootGround--B"), 2u) << text;
+  EXPECT_FALSE(hasLine(r, "dropped"));
+  EXPECT_FALSE(hasLine(r, "could be cut instead"));
+}
+
+// A loop of slides only has no exact closure: the one left out is said to be so.
+TEST(ExportFormatsTest, MjcfReportsALoopThatOnlyASlideCanClose) {
+  TestModel m;
+  auto a = m.body("A", 1, {0, 0, 0});
+  m.joint(m.ground, a, {0, 0, 0}, {prismatic({1, 0, 0})});
+  m.joint(a, m.ground, {0, 0, 0}, {prismatic({0, 1, 0})});
+  ExportResult r;
+  exported(m, Format::Mjcf, &r);
   EXPECT_TRUE(
       hasLine(r,
-              "joint 'B--RootGround': loop closure with 1 slide, 0 hinge and 0 ball freedoms has no MuJoCo "
-              "equality; dropped"));
+              "joint 'A--RootGround': closes a loop in which no ball, hinge or weld joint could be cut "
+              "instead"));
+  EXPECT_TRUE(hasLine(r,
+                      "joint 'A--RootGround': loop closure with 1 slide, 0 hinge and 0 ball freedoms has no "
+                      "MuJoCo equality; dropped"));
 }
 
 TEST(ExportFormatsTest, SdfNestsSubsystemModelsKeepsClosuresAndScopesNames) {

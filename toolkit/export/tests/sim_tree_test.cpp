@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "../src/sim_text.hpp"
 #include "../src/sim_tree.hpp"
 #include "export_test_model.hpp"
 
@@ -213,26 +214,68 @@ TEST(SimTreeTest, MasslessConnectorHangsALightBodyBetweenItsPrimitives) {
       reported(tree, "joint 'RootGround--B': massless connector; light body 'RootGround--B.connector'"));
 }
 
-// A body that no joint reaches has no freedom in the model: it must not fall
-// or float in the simulator (a massless placeholder would need a mass bound too).
-TEST(SimTreeTest, BodyTiedToNoGroundIsFixedWhereItStandsAndReported) {
+// Bodies that no joint ties to the ground float as one group from the
+// heaviest; a group without mass carries nothing and stays where it stands;
+// --fixed-base anchors every group.
+TEST(SimTreeTest, GroupsTiedToNoGroundFloatFromTheirHeaviestBody) {
   TestModel m;
-  m.body("Loose", 1, {0, 0, 1});
+  auto light = m.body("Light", 1, {0, 0, 1});
+  auto heavy = m.body("Heavy", 3, {1, 0, 1});
+  auto tip = m.body("Tip", 3, {2, 0, 1});
   m.body("Placeholder", 0, {0, 2, 0});
+  m.joint(light, heavy, {0.5, 0, 1}, {revolute({0, 1, 0})});
+  m.joint(heavy, tip, {1.5, 0, 1}, {revolute({0, 1, 0})});
   const SimTree tree = build(m);
-  ASSERT_EQ(tree.links.size(), 2u);
-  for (const SimLink& link : tree.links) {
-    SCOPED_TRACE(link.name);
-    EXPECT_EQ(link.parent, -1);
-    EXPECT_TRUE(link.dofs.empty());
-    EXPECT_FALSE(link.free);
-    EXPECT_FALSE(link.moving);
-    EXPECT_EQ(link.jointName, link.name + ".fixed");
-    EXPECT_TRUE(
-        reported(tree, "body '" + link.name + "': no joint ties it to the ground; fixed to the world"));
-  }
-  expectVec(link(tree, "Loose").origin, {0, 0, 1});
-  EXPECT_EQ(link(tree, "Placeholder").mass, 0.0);
+  ASSERT_EQ(tree.links.size(), 4u);
+  EXPECT_EQ(tree.floatingGroups, 1);
+  // Heavy and Tip weigh the same: the first in model order roots the group.
+  const SimLink& root = link(tree, "Heavy");
+  EXPECT_EQ(root.parent, -1);
+  EXPECT_TRUE(root.free);
+  EXPECT_TRUE(root.moving);
+  EXPECT_EQ(root.jointName, "Heavy.free");
+  expectVec(root.origin, {1, 0, 1});
+  EXPECT_EQ(tree.links[static_cast<size_t>(link(tree, "Light").parent)].name, "Heavy");
+  EXPECT_EQ(link(tree, "Light").dofs.size(), 1u);
+  EXPECT_TRUE(reported(tree,
+                       "body 'Heavy' and the 2 bodies joined to it: no joint ties them to the ground; they "
+                       "float, 'Heavy' (the heaviest) on a free joint"));
+  const SimLink& placeholder = link(tree, "Placeholder");
+  EXPECT_EQ(placeholder.parent, -1);
+  EXPECT_FALSE(placeholder.free);
+  EXPECT_FALSE(placeholder.moving);
+  EXPECT_EQ(placeholder.mass, 0.0);
+  EXPECT_TRUE(
+      reported(tree, "body 'Placeholder': no joint ties it to the ground; no mass, so fixed to the world"));
+
+  sim::TreeOptions anchored;
+  anchored.fixedBase = true;
+  const SimTree fixedTree = sim::buildSimTree(*m.model, anchored);
+  EXPECT_EQ(fixedTree.floatingGroups, 0);
+  EXPECT_FALSE(link(fixedTree, "Heavy").moving);
+  EXPECT_TRUE(link(fixedTree, "Heavy").dofs.empty());
+  EXPECT_TRUE(reported(fixedTree,
+                       "body 'Heavy' and the 2 bodies joined to it: no joint ties them to the ground; "
+                       "--fixed-base: fixed to the world where they stand"));
+}
+
+// A six-DOF joint from an empty helper body constrains nothing: the real part
+// floats on its own and the helper, without mass, stays put.
+TEST(SimTreeTest, SixDofJointFromAnEmptyFloatingBodyLeavesItsFollowerFloatingAlone) {
+  TestModel m;
+  auto helper = m.body("RootPart", 0, {0, 0, 0});
+  auto part = m.body("Link", 1.5, {0, 0, 1});
+  m.sixDof(helper, part, {0, 0, 0}, {0, 0, 1});
+  const SimTree tree = build(m);
+  EXPECT_EQ(tree.floatingGroups, 1);
+  EXPECT_TRUE(link(tree, "Link").free);
+  EXPECT_EQ(link(tree, "Link").parent, -1);
+  EXPECT_FALSE(link(tree, "RootPart").moving);
+  EXPECT_EQ(link(tree, "RootPart").mass, 0.0);
+  EXPECT_TRUE(tree.closures.empty());
+  EXPECT_TRUE(reported(tree,
+                       "joint 'RootPart--Link': six freedoms between bodies that move on their own "
+                       "constrain nothing; left out"));
 }
 
 TEST(SimTreeTest, NamesComeFromTheSubsystemPathAreLegalAndUnique) {
@@ -369,6 +412,56 @@ TEST(SimTreeTest, MassBoundsRaiseOnlyWhatNoSimulatorAccepts) {
       EXPECT_GE(mass, sim::kMinMass);
     }
   }
+}
+
+// Masses a simulator's round-off swamps are kept but reported, in SI whatever the units given.
+TEST(SimTreeTest, ReportsMassesAndMomentsOutsideTheSimulatedRange) {
+  TestModel m;
+  // Welded to the ground, so that no mass bound applies.
+  for (const auto& b :
+       {m.body(m.top, "Speck", 1e-10, {1e-3, 0, 0, 0, 1e-3, 0, 0, 0, 1e-3}, {0, 0, 0}, Units{KALOT_MASS_G}),
+        m.body(m.top, "Planet", 1e3, {1e13, 0, 0, 0, 1e13, 0, 0, 0, 1e13}, {1, 0, 0}),
+        m.body(m.top, "Gram", 1, {1, 0, 0, 0, 1, 0, 0, 0, 1}, {2, 0, 0}, Units{KALOT_MASS_G})})
+    m.joint(m.ground, b, {0, 0, 0}, {});
+  const SimTree tree = build(m);
+  EXPECT_TRUE(reported(tree, "body 'Speck': mass 1e-13 kg is outside 1e-12 .. 1e+12 kg"));
+  EXPECT_TRUE(
+      reported(tree, "body 'Planet': principal moments (1e+13 1e+13 1e+13) kg*m^2: 1e+13 is outside"));
+  EXPECT_FALSE(reported(tree, "body 'Planet': mass"));
+  EXPECT_FALSE(reported(tree, "body 'Gram'"));
+  EXPECT_EQ(link(tree, "Speck").mass, 1e-13);
+}
+
+// Both ends of a massless connector are joints, each with a name of its own.
+TEST(SimTreeTest, ConnectorEndsHaveNamesOfTheirOwn) {
+  TestModel m;
+  auto a = m.body("A", 1, {0, 0, 0});
+  auto b = m.body("B", 1, {1, 0, 0});
+  m.joint(m.ground, a, {0, 0, 0}, {});
+  auto j = boost::make_shared<Joint>(m.model, a, b, Vec3{0, 0, 0}.data(), Vec3{1, 0, 0}.data(),
+                                     KALOT_LENGTH_M, "id");
+  j->addMassLessConnectorPrims(KALOT_JOINT_MASSLESS_CONNECTOR_SS, Joint::zoltNullAxis, "WORLD",
+                               Joint::zoltNullAxis, "WORLD");
+  m.top->addJoint(j);
+  const SimTree tree = build(m);
+  const SimLink& light = tree.links.at(1);
+  ASSERT_TRUE(light.light);
+  ASSERT_EQ(light.dofs.size(), 1u);
+  ASSERT_EQ(link(tree, "B").dofs.size(), 1u);
+  EXPECT_EQ(light.dofs[0].name, "A--B.base");
+  EXPECT_EQ(link(tree, "B").dofs[0].name, "A--B.follower");
+}
+
+TEST(SimTextTest, NumbersKeepFifteenDigitsInTheirShortestForm) {
+  EXPECT_EQ(sim::number(0.1 + 0.2), "0.3");
+  EXPECT_EQ(sim::number(1.0 / 3.0), "0.333333333333333");
+  EXPECT_EQ(sim::number(-0.0), "0");
+  EXPECT_EQ(sim::number(1e-9), "1e-09");
+  EXPECT_EQ(sim::number(0.0254 * 0.0254), "0.00064516");
+  EXPECT_EQ(sim::number(123456789.012345678), "123456789.012346");
+  EXPECT_EQ(sim::number(-2.5e300), "-2.5e+300");
+  // Values a model file holds (up to 15 digits) come back exactly.
+  for (double v : {0.1, 12345.6789, 9.87654321098765e-7, 0.45359237}) EXPECT_EQ(std::stod(sim::number(v)), v);
 }
 
 }  // namespace

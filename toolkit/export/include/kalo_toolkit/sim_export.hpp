@@ -7,8 +7,12 @@
 // - a body's inertia is the tensor about its centre of mass in the axes of its frame "CG"
 //   (the first frame when it has none, with a report line); it is rotated into the link frame,
 //   whose axes are the world axes and whose origin is the point of the joint it hangs by;
-// - the kinematic tree is a spanning tree chosen from the ground in joint order; joints left out
-//   close loops (MJCF equality, SDFormat joint, dropped in URDF with a report line);
+// - the kinematic tree is a spanning tree chosen from the ground in joint order; a group of
+//   bodies no joint ties to the ground floats from its heaviest body (free joint), unless
+//   fixedBase; each loop is cut where its closure is exact (spherical, else revolute, else
+//   weld) and the cut joint closes it (MJCF equality, SDFormat joint, dropped in URDF with a
+//   report line);
+// - meshes a consumer cannot open are reported, and left out of MJCF unless keepMissingMeshes;
 // - names come from the subsystem path, are legal in every format and unique;
 // - output is byte-identical for the same model and options.
 

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <boost/make_shared.hpp>
 
+#include "mechanism_support.hpp"
+
 #include <kalo_toolkit/body.hpp>
 #include <kalo_toolkit/body_ref.hpp>
 #include <kalo_toolkit/frame.hpp>
@@ -12,6 +14,7 @@
 #include <kalo_toolkit/ground.hpp>
 #include <kalo_toolkit/joint.hpp>
 #include <kalo_toolkit/sim_export.hpp>
+#include <kalo_toolkit/sim_verify.hpp>
 #include <kalo_toolkit/subsystem.hpp>
 #include <kalo_toolkit/zolt_model.hpp>
 
@@ -66,6 +69,35 @@ TEST(ExportDeepChain, TenThousandLinksExportInEveryFormat) {
     // Every link costs a bounded number of bytes, however deep it sits (with its actuator,
     // collision box, contact exclusion and keyframe entry).
     EXPECT_LT(text.size(), static_cast<size_t>(n) * 3000) << sim::formatName(format);
+  }
+}
+
+// MuJoCo's XML reader refuses elements nested 100 deep: a chain of 96 bodies
+// loads, one of 97 does not, and the export says so before MuJoCo does.
+TEST(ExportDeepChain, NestingBeyondWhatMujocoReadsIsReportedAndFailsVerify) {
+  const std::string dir = scratchDir("deep_chain");
+  for (const int n : {96, 97}) {
+    SCOPED_TRACE(n);
+    const auto model = chain(n);
+    sim::ExportOptions options;
+    options.verify = true;
+    const std::string file = dir + "/chain" + std::to_string(n) + ".mjcf";
+    const sim::ExportResult r = sim::exportChecked(*model, file, options);
+    char error[1000] = "";
+    MjModelPtr m(mj_loadXML(file.c_str(), nullptr, error, sizeof error));
+    const bool reported = hasLine(r.report,
+                                  "MJCF: bodies nest 97 deep below the world; MuJoCo's XML reader refuses "
+                                  "more than 96 (its limit of 100 nested XML elements)");
+    if (n == 96) {
+      EXPECT_TRUE(m) << error;
+      EXPECT_FALSE(reported);
+      EXPECT_EQ(r.code, 0);
+    } else {
+      EXPECT_FALSE(m);
+      EXPECT_TRUE(reported);
+      EXPECT_EQ(r.code, sim::kCheckFailed);
+      EXPECT_TRUE(hasLine(r.report, "verify FAILED: MuJoCo does not compile"));
+    }
   }
 }
 
