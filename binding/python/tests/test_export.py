@@ -14,8 +14,8 @@ def crank(tmp_path_factory):
 
 
 @pytest.mark.parametrize("to, root, report", [
-    # The crank's closed loop: kept by an equality in MJCF, dropped in URDF, both reported.
-    ("mjcf", '<mujoco model="SliderCrank">', "joint 'Rod--Slider': loop closure"),
+    # The crank's closed loop: kept exactly by equalities in MJCF, dropped in URDF (reported).
+    ("mjcf", '<connect name="Rod--Slider.axis"', None),
     ("sdf", '<sdf version="1.9">', None),
     ("urdf", '<robot name="SliderCrank">', "joint 'Rod--Slider': loop closure"),
 ])
@@ -30,6 +30,26 @@ def test_each_format(crank, tmp_path, to, root, report):
     # The same model gives the same file.
     assert ki.export(str(crank), str(tmp_path / "again"), to) == lines
     assert (tmp_path / "again").read_text(encoding="utf-8") == text
+
+
+def test_verify_checks_the_mjcf_in_mujoco(crank, tmp_path):
+    lines = ki.export(crank, tmp_path / "checked.xml", verify=True)
+    checks = [line for line in lines if line.startswith("verify ")]
+    assert checks and all(line.startswith("verify ok: ") for line in checks)
+    assert any("mobility with the loops closed: MuJoCo 1 " in line for line in checks)
+    with pytest.raises(ki.ConversionError, match="--verify checks MJCF files only"):
+        ki.export(crank, tmp_path / "checked.sdf", to="sdf", verify=True)
+    assert not (tmp_path / "checked.sdf").exists()
+
+
+def test_verify_failure_keeps_the_file_and_raises_code_3(tmp_path):
+    # A chain deeper than MuJoCo's XML reader takes.
+    out = tmp_path / "deep.xml"
+    with pytest.raises(ki.ConversionError) as failed:
+        ki.export(DATA / "reference" / "multibody" / "generated_300.xml", out, verify=True)
+    assert failed.value.code == 3
+    assert "verify FAILED: MuJoCo does not compile" in failed.value.message
+    assert out.exists()
 
 
 def test_mjcf_is_the_default(crank, tmp_path):

@@ -145,7 +145,7 @@ class Checker {
     double worst = 0;
     std::string worstName;
     const auto note = [&](double residual, const std::string& name) {
-      if (residual >= worst) {
+      if (residual > worst) {
         worst = residual;
         worstName = name;
       }

@@ -1,5 +1,6 @@
 #include "kalo_expectations.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <deque>
 #include <map>
@@ -180,24 +181,51 @@ class Reader {
   }
 
   // From the ground, breadth first; each body reached looks at the joints in
-  // their order. A body that no joint reaches gets no freedom from the model:
-  // it stands still, and the tree goes on from it, in body order.
+  // their order. Bodies that no joint ties to the ground float as a group
+  // (six-DOF joints join nothing there) from the heaviest of them, the first
+  // in body order among equals; a group without mass stands still.
   void spanningTree() {
     std::vector<bool> reached(out_.bodies.size(), false);
     out_.parentJoint.assign(out_.bodies.size(), -1);
-    std::deque<int> queue{kWorld};
-    for (size_t loose = 0;;) {
-      if (queue.empty()) {
-        while (loose < reached.size() && reached[loose]) ++loose;
-        if (loose == reached.size()) break;
-        reached[loose] = true;
-        queue.push_back(static_cast<int>(loose));
+    out_.floats.assign(out_.bodies.size(), false);
+    grow(kWorld, false, reached);
+    for (size_t first = 0; first < reached.size(); ++first) {
+      if (reached[first]) continue;
+      std::vector<int> group{static_cast<int>(first)};
+      std::vector<bool> inGroup(reached.size(), false);
+      inGroup[first] = true;
+      for (size_t g = 0; g < group.size(); ++g)
+        for (const ExpectedJoint& j : out_.joints) {
+          if (j.sixDof || (j.base != group[g] && j.follower != group[g])) continue;
+          const int other = j.base == group[g] ? j.follower : j.base;
+          if (other == kWorld || inGroup[static_cast<size_t>(other)]) continue;
+          inGroup[static_cast<size_t>(other)] = true;
+          group.push_back(other);
+        }
+      std::sort(group.begin(), group.end());
+      int root = group.front();
+      double mass = 0;
+      for (int b : group) {
+        mass += out_.bodies[static_cast<size_t>(b)].mass;
+        if (out_.bodies[static_cast<size_t>(b)].mass > out_.bodies[static_cast<size_t>(root)].mass) root = b;
       }
+      reached[static_cast<size_t>(root)] = true;
+      out_.floats[static_cast<size_t>(root)] = mass > 0;
+      if (mass > 0) ++out_.floatingGroups;
+      grow(root, true, reached);
+    }
+    for (const ExpectedJoint& j : out_.joints)
+      if (!j.inTree && j.base != j.follower && !j.sixDof) ++out_.closures;
+  }
+
+  void grow(int start, bool floating, std::vector<bool>& reached) {
+    std::deque<int> queue{start};
+    while (!queue.empty()) {
       const int node = queue.front();
       queue.pop_front();
       for (size_t k = 0; k < out_.joints.size(); ++k) {
         ExpectedJoint& j = out_.joints[k];
-        if (j.inTree) continue;
+        if (j.inTree || (floating && j.sixDof)) continue;
         const bool forward = j.base == node && j.follower != node && j.follower != kWorld &&
                              !reached[static_cast<size_t>(j.follower)];
         const bool reversed = !forward && j.follower == node && j.base != node && j.base != kWorld &&
@@ -211,8 +239,6 @@ class Reader {
         queue.push_back(j.child());
       }
     }
-    for (const ExpectedJoint& j : out_.joints)
-      if (!j.inTree && j.base != j.follower) ++out_.closures;
   }
 
   bool failed = false;
@@ -272,7 +298,7 @@ std::vector<bool> ExpectedModel::downstreamOf(int joint) const {
 bool ExpectedModel::moving(int body) const {
   for (int at = body; at != kWorld;) {
     const int via = parentJoint[static_cast<size_t>(at)];
-    if (via < 0) return false;
+    if (via < 0) return floats[static_cast<size_t>(at)];
     const ExpectedJoint& j = joints[static_cast<size_t>(via)];
     if (j.freedoms > 0) return true;
     at = j.reversed ? j.follower : j.base;

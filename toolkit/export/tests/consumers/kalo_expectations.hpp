@@ -55,14 +55,16 @@ struct ExpectedModel {
   std::vector<ExpectedFrame> frames;
   std::vector<ExpectedJoint> joints;  ///< subsystems depth first, each in its own order
   std::vector<int> parentJoint;       ///< per body: the tree joint it hangs by, or -1
-  int subsystems = 0;                 ///< the top one included
+  std::vector<bool> floats;           ///< per body: the root of a floating group (a free joint)
+  int floatingGroups = 0;
+  int subsystems = 0;  ///< the top one included
   int treeFreedoms = 0;
   int closures = 0;
   double totalMass = 0;  ///< kg
   Vec3 centreOfMass{};   ///< world, m
 
   /// Whether some freedom lies between the body and the ground in the tree
-  /// (a body no joint reaches counts as standing still).
+  /// (a floating group's root has six).
   bool moving(int body) const;
   /// Bodies below the tree joint `joint` (its child and everything hanging from it).
   std::vector<bool> downstreamOf(int joint) const;
