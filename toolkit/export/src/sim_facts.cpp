@@ -19,8 +19,7 @@ ExportResult exportFacts(const ZoltModel& model, const ExportOptions& options, M
     out.floatingGroups = tree.floatingGroups;
     out.treeFreedoms = treeFreedoms(tree) - 6 * tree.floatingGroups;
     out.mobility = loopMobility(tree);
-    for (const SimClosure& c : tree.closures)
-      out.closures.push_back({c.name, c.baseSite, c.followerSite, c.basePoint, c.followerPoint});
+    for (const SimClosure& c : tree.closures) out.closures.push_back({c.name, c.point});
     *facts = std::move(out);
   } catch (const std::exception& e) {
     result.code = 1;

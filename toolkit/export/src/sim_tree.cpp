@@ -193,7 +193,6 @@ class TreeBuilder {
       const FramePose pose = f == cg ? cgPose : readFrame(*f, where);
       link.sites.push_back(
           {tree_.names.claim(link.name + kPathSeparator + f->getName()), pose.position, pose.rotation});
-      siteOf_[f] = link.sites.back().name;
       // Frames made for a body carry no id; the first of them after the CG frame is the part's origin.
       if (!partFrame && f != cg && f->getID() == -1) partFrame = f;
     }
@@ -571,7 +570,6 @@ class TreeBuilder {
                              (g.size > 1 ? "they stand" : "it stands"));
     } else {
       link.jointName = tree_.names.claim(link.name + kPathSeparator + "free");
-      link.floating = true;
       link.sixDof = true;
       for (int a = 0; a < 3; ++a) {
         SimDof slide;
@@ -647,10 +645,7 @@ class TreeBuilder {
       c.link2 = j.follower;
       c.point = j.followerPose.position;
       c.dofs = j.dofs;
-      c.baseSite = siteOf(j.joint->getBaseFrame().get());
-      c.followerSite = siteOf(j.joint->getFollowerFrame().get());
       c.basePoint = j.basePose.position;
-      c.followerPoint = j.followerPose.position;
       if (j.connector) {
         SimDof first = c.dofs[0];
         first.name.clear();
@@ -661,7 +656,7 @@ class TreeBuilder {
       } else {
         nameDofs(c.dofs, j.name);
       }
-      const double apart = norm(sub(c.followerPoint, c.basePoint));
+      const double apart = norm(sub(c.point, c.basePoint));
       if (apart > 1e-9)
         tree_.report.push_back("joint " + quoted(j.name) + ": closes a loop with its two frames " +
                                number(apart) + " m apart at rest; held where its follower frame stands");
@@ -670,11 +665,6 @@ class TreeBuilder {
                                ": closes a loop in which no ball, hinge or weld joint could be cut instead");
       tree_.closures.push_back(c);
     }
-  }
-
-  std::string siteOf(const FrameRef* side) const {
-    const auto found = siteOf_.find(side ? side->getFrame().get() : nullptr);
-    return found == siteOf_.end() ? std::string() : found->second;
   }
 
   void finishLinks() {
@@ -735,8 +725,7 @@ class TreeBuilder {
   std::vector<SourceJoint> joints_;
   std::map<const Frame*, int> owner_;
   std::vector<int> order_;
-  std::vector<Mat3> cgRotation_;  ///< per body, the axes of its centre of mass frame
-  std::map<const Frame*, std::string> siteOf_;
+  std::vector<Mat3> cgRotation_;               ///< per body, the axes of its centre of mass frame
   std::vector<std::vector<size_t>> jointsAt_;  ///< per body (the world's last), its joints in joint order
   std::vector<bool> inTree_;                   ///< per joint
   std::vector<Group> groups_;  ///< bodies no joint ties to the ground, in model order of their first body

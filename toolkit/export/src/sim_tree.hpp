@@ -68,7 +68,6 @@ struct SimLink {
   std::vector<SimDof> dofs;
   bool sixDof = false;       ///< three slides then a ball
   bool free = false;         ///< six freedoms relative to the world: one free joint where the format has one
-  bool floating = false;     ///< root of a group of bodies that no joint ties to the ground
   bool moving = false;       ///< some freedom lies between it and the world
   bool light = false;        ///< made for a massless connector
   std::string jointName;     ///< the joint it hangs by ("<link>.free" when no joint of the model holds it)
@@ -91,10 +90,7 @@ struct SimClosure {
   int link2 = -1;  ///< follower side; -1: the world
   Vec3 point{};    ///< the follower frame's position
   std::vector<SimDof> dofs;
-  /// The joint's two frames: site names (empty for a ground frame) and world positions at
-  /// rest, where an assembled loop has them coincide.
-  std::string baseSite, followerSite;
-  Vec3 basePoint{}, followerPoint{};
+  Vec3 basePoint{};  ///< the base frame's position; an assembled loop has it at `point`
 };
 
 struct SimSubsystem {

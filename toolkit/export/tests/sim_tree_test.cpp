@@ -414,6 +414,28 @@ TEST(SimTreeTest, MassBoundsRaiseOnlyWhatNoSimulatorAccepts) {
   }
 }
 
+// A loop whose two frames do not meet in the model is held where its follower
+// frame stands, and the gap is reported.
+TEST(SimTreeTest, LoopWhoseFramesStandApartIsHeldAtTheFollowerFrameAndReported) {
+  TestModel m;
+  auto a = m.body("A", 1, {0.5, 0, 0});
+  auto b = m.body("B", 1, {1.5, 0, 0});
+  m.joint(m.ground, a, {0, 0, 0}, {revolute({0, 0, 1})});
+  m.joint(b, m.ground, {2, 0, 0}, {revolute({0, 0, 1})});
+  // Reached last from the ground, so the closure; its frames are 2 mm apart.
+  auto j = boost::make_shared<Joint>(m.model, a, b, Vec3{1, 0, 0}.data(), Vec3{1, 0.002, 0}.data(),
+                                     KALOT_LENGTH_M, "id");
+  j->addPrimitive(KALOT_PRIM_REVOLUTE, Vec3{0, 0, 1}.data(), "WORLD");
+  m.top->addJoint(j);
+  const SimTree tree = build(m);
+  ASSERT_EQ(tree.closures.size(), 1u);
+  EXPECT_EQ(tree.closures[0].name, "A--B");
+  expectVec(tree.closures[0].point, {1, 0.002, 0});
+  EXPECT_TRUE(reported(tree,
+                       "joint 'A--B': closes a loop with its two frames 0.002 m apart at rest; held where "
+                       "its follower frame stands"));
+}
+
 // Masses a simulator's round-off swamps are kept but reported, in SI whatever the units given.
 TEST(SimTreeTest, ReportsMassesAndMomentsOutsideTheSimulatedRange) {
   TestModel m;

@@ -160,7 +160,7 @@ class Checker {
       mju_rotVecMat(world, anchor, d->xmat + 9 * body);
       double gap = 0;
       for (int k = 0; k < 3; ++k) {
-        const double v = d->xpos[3 * body + k] + world[k] - c.followerPoint[static_cast<size_t>(k)];
+        const double v = d->xpos[3 * body + k] + world[k] - c.point[static_cast<size_t>(k)];
         gap += v * v;
       }
       note(std::sqrt(gap), c.name);

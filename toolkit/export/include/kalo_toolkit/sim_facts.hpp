@@ -24,11 +24,8 @@ struct ModelFacts {
     std::array<double, 3> com{};  ///< world, m, at rest
   };
   struct Closure {
-    std::string name;  ///< the joint's name; MJCF names its equality so
-    /// Sites of the joint's two frames in the written file; empty for a ground frame, whose
-    /// world position is given instead.
-    std::string baseSite, followerSite;
-    std::array<double, 3> basePoint{}, followerPoint{};  ///< world, m, at rest
+    std::string name;               ///< the joint's name; MJCF names its equality so
+    std::array<double, 3> point{};  ///< world, m: its follower frame at rest, where it holds
   };
   std::vector<Body> bodies;
   double totalMass = 0;    ///< kg
