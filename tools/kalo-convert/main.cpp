@@ -83,6 +83,11 @@ int run(const kalo_convert::ConvertOptions& options) {
     exportOptions.format = options.simulatorFormat;
     const sim::ExportResult exported =
         sim::exportChecked(*converter.getZoltModel(), options.output, exportOptions);
+    if (exported.code == 2) {
+      // Settings that do not fit the model are a usage error, as in kalo-export.
+      std::cerr << "kalo-convert: error: " << exported.error << "\n";
+      return kExitUsage;
+    }
     if (exported.code != 0 && exported.code != sim::kCheckFailed) return fail(exported.error);
     checksFailed = exported.code == sim::kCheckFailed;
     report = converter.getConversionMessage();

@@ -87,6 +87,10 @@ int run(const kalo_export::ExportCommand& command) {
     if (!util::writeFileAtomically(command.reportJson, reportJson(command, result), &why))
       return fail("cannot write the JSON report '" + command.reportJson + "': " + why);
   }
+  if (result.code == 2) {
+    std::cerr << "kalo-export: error: " << result.error << "\n";
+    return kExitUsage;
+  }
   if (result.code != 0 && result.code != sim::kCheckFailed) {
     // Errors of the model itself name a body or joint; say which file they are in.
     const bool namesOutput = result.error.find("'" + command.output + "'") != std::string::npos;

@@ -187,10 +187,10 @@ sim::ExportOptions exportOptions(const std::string& to, const py::kwargs& kwargs
       if (PyBool_Check(value.ptr()) || !(PyLong_Check(value.ptr()) || PyFloat_Check(value.ptr())))
         throw py::type_error(key + " must be int or float, not " + typeName);
       text = py::repr(value).cast<std::string>();
-    } else if (key == "joints" && PyDict_Check(value.ptr())) {
+    } else if ((key == "joints" || key == "settings") && PyDict_Check(value.ptr())) {
       options.settingsText = py::module_::import("json").attr("dumps")(value).cast<std::string>();
       continue;
-    } else if (key == "joints" || key == "mesh_dir") {
+    } else if (key == "joints" || key == "settings" || key == "mesh_dir") {
       text = pathText(value, key.c_str());
     } else if (key == "simplify") {
       if (PyBool_Check(value.ptr()) || !PyLong_Check(value.ptr()))
@@ -352,9 +352,9 @@ void defineConversionFunctions(py::module_& module) {
       defineError(module, "ConversionError",
                   "A conversion or export that wrote no file: .code is the error code (3: the "
                   "input cannot be read, or convert() cannot write; 1: export() cannot write "
-                  "or represent the model), .message its text. Also export(verify=True) whose "
-                  "file is written but fails a MuJoCo check: .code 3, .message the failed "
-                  "checks.");
+                  "or represent the model; 2: export()'s settings do not fit the model), .message "
+                  "its text. Also export(verify=True) whose file is written but fails a MuJoCo "
+                  "check: .code 3, .message the failed checks.");
 
   module.def(
       "convert",

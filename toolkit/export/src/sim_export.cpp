@@ -7,6 +7,10 @@
 
 #include <kalo_toolkit/atomic_file.hpp>
 
+#include <kalo_toolkit/sim_settings.hpp>
+
+#include "collision_scene.hpp"
+#include "joint_control.hpp"
 #include "mesh_check.hpp"
 #include "sim_tree.hpp"
 #include "sim_writers.hpp"
@@ -46,14 +50,24 @@ TreeOptions treeOptions(const ExportOptions& options) {
 
 namespace {
 
-/// The file's text; mesh references are checked relative to `folder`, where the file goes.
+/// The file's text; mesh references are checked and read relative to `folder`, where the file goes.
 ExportResult exportText(const ZoltModel& model, const ExportOptions& options, const std::string& folder,
                         std::string* text) {
   ExportResult result;
   try {
     if (!text) throw ExportError("no output text given");
-    SimTree tree = buildSimTree(model, treeOptions(options));
+    const TreeOptions treeOpts = treeOptions(options);
+    SimSettings settings;
+    std::string error;
+    if (!options.settingsFile.empty()
+            ? !readSimSettingsFile(options.settingsFile, &settings, &error)
+            : !parseSimSettings(options.settingsText.empty() ? "{}" : options.settingsText, "settings",
+                                &settings, &error))
+      throw SettingsError(error);
+    SimTree tree = buildSimTree(model, treeOpts);
     checkMeshes(&tree, options.format, options.keepMissingMeshes, folder);
+    applyJointControl(&tree, settings, options);
+    addCollisionScene(&tree, options, folder);
     result.report = tree.report;
     switch (options.format) {
       case Format::Mjcf:
@@ -66,6 +80,10 @@ ExportResult exportText(const ZoltModel& model, const ExportOptions& options, co
         *text = writeUrdf(tree, &result.report);
         break;
     }
+  } catch (const SettingsError& e) {
+    result.code = 2;
+    result.error = e.what();
+    result.report.clear();
   } catch (const std::exception& e) {
     result.code = 1;
     result.error = e.what();
