@@ -3,6 +3,8 @@
 
 #include <kalo_toolkit/sim_export.hpp>
 
+#include <kalo_toolkit/mass_audit.hpp>
+
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -60,6 +62,10 @@ ExportResult exportToString(const ZoltModel& model, const ExportOptions& options
         *text = writeUrdf(tree, &result.report);
         break;
     }
+    // The mass-property audit's findings belong beside the export's own corrections.
+    std::vector<AuditLine> audit;
+    if (auditMassProperties(model, AuditOptions{options.meshDir, options.meshScale}, &audit, nullptr))
+      for (const AuditLine& line : audit) result.report.push_back(auditLineText(line));
   } catch (const std::exception& e) {
     result.code = 1;
     result.error = e.what();
