@@ -16,6 +16,7 @@
 
 #include "conversion_report.hpp"
 #include "convert_options.hpp"
+#include "page_writer.hpp"
 #include "reference_node_ids.hpp"
 
 namespace {
@@ -63,8 +64,17 @@ int run(const kalo_convert::ConvertOptions& options) {
                   util::fromErrorToStr(static_cast<KalotError>(result)) + ")");
     sim::ExportOptions exportOptions = options.exportOptions;
     exportOptions.format = options.simulatorFormat;
-    const sim::ExportResult exported =
-        sim::exportToFile(*converter.getZoltModel(), options.output, exportOptions);
+    sim::ExportResult exported;
+    if (options.toPage) {
+      const kalo_view::PageResult page = kalo_view::writePage(
+          *converter.getZoltModel(), {exportOptions.meshDir, exportOptions.meshScale, exportOptions.settingsFile},
+          options.output);
+      exported.code = page.code;
+      exported.error = page.error;
+      exported.report = page.report;
+    } else {
+      exported = sim::exportToFile(*converter.getZoltModel(), options.output, exportOptions);
+    }
     if (exported.code != 0) return fail(exported.error);
     report = converter.getConversionMessage();
     if (!report.empty()) result = KALOT_UNHANDLED_CONSTRAINT;
@@ -82,7 +92,8 @@ int run(const kalo_convert::ConvertOptions& options) {
   for (const Cad2Zolt::PairRecord& pair : converter.getPairRecords())
     welded += pair.status == KALOT_UNHANDLED_CONSTRAINT ? 1 : 0;
   std::cout << "Wrote " << options.output;
-  if (options.toSimulator) std::cout << " (" << sim::formatName(options.simulatorFormat) << ")";
+  if (options.toSimulator)
+    std::cout << " (" << (options.toPage ? std::string("html") : sim::formatName(options.simulatorFormat)) << ")";
   std::cout << ": " << converter.getPairRecords().size() << " constrained pairs, " << welded << " welded.\n";
 
   if (!options.reportJson.empty()) {

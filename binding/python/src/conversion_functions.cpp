@@ -11,6 +11,7 @@
 #include <kalo_toolkit/zolt_model.hpp>
 
 #include "host_values.hpp"
+#include "page_writer.hpp"
 #include "python_errors.hpp"
 #include "reference_node_ids.hpp"
 
@@ -178,6 +179,26 @@ std::vector<std::string> exportModel(py::handle modelPath, py::handle outPath, c
   return result.report;
 }
 
+std::vector<std::string> viewModel(py::handle modelPath, py::handle outPath, const py::kwargs& kwargs) {
+  const std::string input = pathText(modelPath, "model_path");
+  const std::string output = pathText(outPath, "out_path");
+  // The page takes the export's mesh, simplify and joints options, read by the same table.
+  const sim::ExportOptions options = exportOptions("mjcf", kwargs);
+  kalo_view::PageResult result;
+  guarded("view", [&] {
+    KalotError readError = KALOT_SUCCESS;
+    const boost::shared_ptr<ZoltModel> model =
+        ZoltModel::readFromXML(&readError, input, static_cast<MechanismSimplifier::Option>(options.simplify));
+    if (!model) {
+      raiseConversionError(readError, "'" + input + "' is not a readable multibody XML file (" +
+                                          util::fromErrorToStr(readError) + ")");
+    }
+    result = kalo_view::writePage(*model, {options.meshDir, options.meshScale, options.settingsFile}, output);
+  });
+  if (result.code != 0) raiseConversionError(result.code, result.error);
+  return result.report;
+}
+
 }  // namespace
 
 void defineConversionFunctions(py::module_& module) {
@@ -219,6 +240,20 @@ void defineConversionFunctions(py::module_& module) {
        "True/False):\n" +
        sim::exportOptionsUsage())
           .c_str());
+
+  module.def(
+      "view",
+      [](py::handle modelPath, py::handle outPath, const py::kwargs& kwargs) {
+        py::list lines;
+        for (const std::string& line : viewModel(modelPath, outPath, kwargs)) lines.append(localText(line));
+        return lines;
+      },
+      py::arg("model_path"), py::arg("out_path"),
+      "view(model_path, out_path, mesh_dir=..., mesh_scale=..., simplify=..., joints=...) -> list[str]\n\n"
+      "Writes the model page, as kalo-view does: one HTML file that opens from disk and shows\n"
+      "the model in 3-D with a slider per joint freedom, its kinematic tree, the mass-property\n"
+      "audit and the export report. Returns the report lines. Raises ConversionError when the\n"
+      "model cannot be read or the page cannot be written.");
 }
 
 }  // namespace kaloimport_py

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <kalo_toolkit/mesh_geometry.hpp>
+#include <kalo_toolkit/sim_export.hpp>
 
 #include "export_test_model.hpp"
 

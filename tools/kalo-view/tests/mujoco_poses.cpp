@@ -73,11 +73,18 @@ std::unique_ptr<mjModel, ModelDeleter> load(const std::string& path) {
     if (fs::exists(from / file)) {
       fs::copy_file(from / file, target, fs::copy_options::overwrite_existing);
     } else {
-      std::ofstream(target) << "solid t\nfacet normal 0 0 0\nouter loop\nvertex 0 0 0\nvertex 0.01 0 0\nvertex 0 0.01 0\n"
-                               "endloop\nendfacet\nfacet normal 0 0 0\nouter loop\nvertex 0 0 0\nvertex 0 0 0.01\n"
-                               "vertex 0.01 0 0\nendloop\nendfacet\nfacet normal 0 0 0\nouter loop\nvertex 0 0 0\n"
-                               "vertex 0 0.01 0\nvertex 0 0 0.01\nendloop\nendfacet\nfacet normal 0 0 0\nouter loop\n"
-                               "vertex 0.01 0 0\nvertex 0 0 0.01\nvertex 0 0.01 0\nendloop\nendfacet\nendsolid t\n";
+      // A tetrahedron as binary STL (MuJoCo reads no ASCII STL).
+      const float v[4][3] = {{0, 0, 0}, {0.01f, 0, 0}, {0, 0.01f, 0}, {0, 0, 0.01f}};
+      const int faces[4][3] = {{0, 2, 1}, {0, 1, 3}, {0, 3, 2}, {1, 2, 3}};
+      std::string stl(80, ' ');
+      const uint32_t count = 4;
+      stl.append(reinterpret_cast<const char*>(&count), 4);
+      for (const auto& f : faces) {
+        stl.append(12, '\0');
+        for (int k : f) stl.append(reinterpret_cast<const char*>(v[k]), 12);
+        stl.append(2, '\0');
+      }
+      std::ofstream(target, std::ios::binary) << stl;
     }
   }
   const std::string copy = (scratch / fs::path(path).filename()).string();
