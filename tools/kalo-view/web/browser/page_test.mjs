@@ -121,7 +121,6 @@ test("robot arm: WebGL renderer reported, no page or console errors, no request 
   assert.match(await page.textContent("#renderer"), /^renderer: /);
   assert.deepStrictEqual(armPage.outside, []);
   assert.deepStrictEqual(armPage.problems, []);
-  await page.screenshot({ path: path.join(work, "robot_arm.png") });
 });
 
 function inspectTree(s) {
@@ -225,6 +224,75 @@ test("robot arm pixels: not blank; moving a joint changes pixels only where move
     ++checked;
   }
   assert.ok(checked > 0, "some coloured body is in view");
+});
+
+test("robot arm: the README's screenshot, posed, a body selected, joint axes shown", async () => {
+  const hinges = (await page.evaluate(() => kalo.dofs())).filter((d) => d.kind === "hinge");
+  await page.evaluate((names) => {
+    names.forEach((n, i) => kalo.setJoint(n, [0.5, 0.6, -0.9, 0.4][i % 4]));
+    kalo.select(kalo.bodies().find((b) => b.rawName === "UpperArm").name);
+    document.getElementById("show-axes").click();
+    kalo.draw();
+  }, hinges.map((d) => d.name));
+  const file = path.join(work, "robot_arm.png");
+  await page.screenshot({ path: file });
+  if (process.env.KALO_VIEW_SCREENSHOT) fs.copyFileSync(file, process.env.KALO_VIEW_SCREENSHOT);
+  assert.deepStrictEqual(armPage.problems, []);
+});
+
+/// A binary STL of the box [0, size], wound outward.
+function boxStl(size) {
+  const c = [0, 1, 2, 3, 4, 5, 6, 7].map((i) => [i & 1 ? size[0] : 0, i & 2 ? size[1] : 0, i & 4 ? size[2] : 0]);
+  const quads = [[0, 2, 3, 1], [4, 5, 7, 6], [0, 1, 5, 4], [2, 6, 7, 3], [0, 4, 6, 2], [1, 3, 7, 5]];
+  const out = Buffer.alloc(84 + 12 * 50);
+  out.writeUInt32LE(12, 80);
+  let at = 84;
+  for (const q of quads)
+    for (const t of [[q[0], q[1], q[2]], [q[0], q[2], q[3]]]) {
+      at += 12;
+      for (const v of t) for (let k = 0; k < 3; ++k, at += 4) out.writeFloatLE(c[v][k], at);
+      at += 2;
+    }
+  return out;
+}
+
+test("meshes and the audit: an STL in millimetres read as metres is drawn, flagged and outlined", async () => {
+  // The turret's 0.0006 m^3 as a 100 x 60 x 100 mm box; the gripper's file is no mesh at all.
+  const meshes = path.join(work, "meshes");
+  fs.mkdirSync(meshes, { recursive: true });
+  fs.writeFileSync(path.join(meshes, "turret.stl"), boxStl([100, 60, 100]));
+  fs.writeFileSync(path.join(meshes, "gripper.stl"), "not a mesh");
+  const m = prepare("robot_arm_meshes", path.join(models, "robot_arm.xml"), ["--mesh-dir", meshes]);
+  const { page: p, problems } = await open(m.html);
+  const bodies = await p.evaluate(() => kalo.bodies());
+  const turret = bodies.find((b) => b.rawName === "Turret"), gripper = bodies.find((b) => b.rawName === "Gripper");
+  assert.strictEqual(turret.drawnAs, "mesh");
+  assert.strictEqual(gripper.drawnAs, "box");
+  const audit = await p.evaluate(() => kalo.audit());
+  assert.deepStrictEqual(audit, m.audit.audit);
+  assert.ok(audit.some((a) => a.body === turret.name && /--mesh-scale 0\.001 would make them agree/.test(a.text)), JSON.stringify(audit));
+  assert.ok(turret.flagged && !bodies.find((b) => b.rawName === "Base").flagged);
+  assert.deepStrictEqual(await p.$$eval("#audit p", (ps) => ps.map((x) => x.textContent)), audit.map((a) => a.text));
+  assert.deepStrictEqual(problems, []);
+  // The file that is no mesh is embedded like the others, and the page says why it draws a box.
+  const notDrawn = await p.$$eval("#report p.line", (ps) => ps.map((x) => x.textContent).filter((t) => t.startsWith("mesh ")));
+  assert.deepStrictEqual(notDrawn, [`mesh '${path.join(meshes, "gripper.stl")}' not drawn: neither a binary STL (size does not match its triangle count) nor an ASCII STL`]);
+});
+
+test("the audit on the page: a model's flagged bodies are listed and outlined in red, as kalo-inspect --audit says", async () => {
+  const m = prepare("welded_arm", path.join(data, "inspect/welded_arm.xml"));
+  assert.strictEqual(m.audit.warnings, 2);
+  const { page: p, problems } = await open(m.html);
+  assert.deepStrictEqual(await p.evaluate(() => kalo.audit()), m.audit.audit);
+  const flagged = (await p.evaluate(() => kalo.bodies())).filter((b) => b.flagged).map((b) => b.name);
+  assert.deepStrictEqual(flagged.sort(), [...new Set(m.audit.audit.map((a) => a.body))].sort());
+  assert.deepStrictEqual(await p.$$eval("#tree .flagged", (e) => e.map((x) => x.getAttribute("data-body")).sort()), flagged.sort());
+  await p.evaluate(() => kalo.draw());
+  const px = await canvasPixels(p);
+  let red = 0;
+  for (let i = 0; i < px.data.length; i += 4) if (px.data[i] > 180 && px.data[i + 1] < 60 && px.data[i + 2] < 60) ++red;
+  assert.ok(red > 20, `${red} red outline pixels`);
+  assert.deepStrictEqual(problems, []);
 });
 
 async function crankAt(name, modelPath, crankName, check) {

@@ -126,7 +126,21 @@
   }
 
   // ---- camera: orbit about a target, z up ----
-  const cam = { target: model.center.slice(), distance: 2.2 * model.size, yaw: -0.9, pitch: 0.45 };
+  // The camera frames everything drawn at home: a mesh a thousand times too large shows as such.
+  const view = (() => {
+    const lo = [Infinity, Infinity, Infinity], hi = [-Infinity, -Infinity, -Infinity];
+    for (const shape of shapes) {
+      if (!shape) continue;
+      const t = shape.triangles;
+      for (let v = 0; v < t.length; ++v) {
+        lo[v % 3] = Math.min(lo[v % 3], t[v]);
+        hi[v % 3] = Math.max(hi[v % 3], t[v]);
+      }
+    }
+    if (!(lo[0] <= hi[0])) return { center: model.center.slice(), size: model.size };
+    return { center: lo.map((v, k) => (v + hi[k]) / 2), size: Math.max(model.size, Math.hypot(hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2])) };
+  })();
+  const cam = { target: view.center, distance: 1.6 * view.size, yaw: -0.9, pitch: 0.45 };
   function eyeDirection() {
     return [Math.cos(cam.pitch) * Math.cos(cam.yaw), Math.cos(cam.pitch) * Math.sin(cam.yaw), Math.sin(cam.pitch)];
   }
