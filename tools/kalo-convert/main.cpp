@@ -67,8 +67,8 @@ int run(const kalo_convert::ConvertOptions& options) {
     sim::ExportResult exported;
     if (options.toPage) {
       const kalo_view::PageResult page = kalo_view::writePage(
-          *converter.getZoltModel(), {exportOptions.meshDir, exportOptions.meshScale, exportOptions.settingsFile},
-          options.output);
+          *converter.getZoltModel(),
+          {exportOptions.meshDir, exportOptions.meshScale, exportOptions.settingsFile}, options.output);
       exported.code = page.code;
       exported.error = page.error;
       exported.report = page.report;
@@ -93,7 +93,8 @@ int run(const kalo_convert::ConvertOptions& options) {
     welded += pair.status == KALOT_UNHANDLED_CONSTRAINT ? 1 : 0;
   std::cout << "Wrote " << options.output;
   if (options.toSimulator)
-    std::cout << " (" << (options.toPage ? std::string("html") : sim::formatName(options.simulatorFormat)) << ")";
+    std::cout << " (" << (options.toPage ? std::string("html") : sim::formatName(options.simulatorFormat))
+              << ")";
   std::cout << ": " << converter.getPairRecords().size() << " constrained pairs, " << welded << " welded.\n";
 
   if (!options.reportJson.empty()) {

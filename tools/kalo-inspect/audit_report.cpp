@@ -18,19 +18,21 @@ bool writeAuditReport(std::ostream& out, const kalo_toolkit::ZoltModel& model, c
   size_t errors = 0;
   for (const AuditLine& line : lines) errors += line.level == AuditLevel::Error;
   if (json) {
-    out << "{\n  \"warnings\": " << lines.size() - errors << ",\n  \"errors\": " << errors << ",\n  \"audit\": [";
+    out << "{\n  \"warnings\": " << lines.size() - errors << ",\n  \"errors\": " << errors
+        << ",\n  \"audit\": [";
     for (size_t i = 0; i < lines.size(); ++i) {
-      out << (i ? ",\n" : "\n") << "    {\"level\": "
-          << quoteForJson(lines[i].level == AuditLevel::Error ? "error" : "warning")
-          << ", \"body\": " << quoteForJson(lines[i].body) << ", \"text\": " << quoteForJson(auditLineText(lines[i]))
-          << "}";
+      out << (i ? ",\n" : "\n")
+          << "    {\"level\": " << quoteForJson(lines[i].level == AuditLevel::Error ? "error" : "warning")
+          << ", \"body\": " << quoteForJson(lines[i].body)
+          << ", \"text\": " << quoteForJson(auditLineText(lines[i])) << "}";
     }
     out << (lines.empty() ? "]\n}\n" : "\n  ]\n}\n");
     return true;
   }
   for (const AuditLine& line : lines) out << auditLineText(line) << "\n";
-  out << "Mass-property audit: " << lines.size() - errors << " warning" << (lines.size() - errors == 1 ? "" : "s")
-      << ", " << errors << " error" << (errors == 1 ? "" : "s") << ".\n";
+  out << "Mass-property audit: " << lines.size() - errors << " warning"
+      << (lines.size() - errors == 1 ? "" : "s") << ", " << errors << " error" << (errors == 1 ? "" : "s")
+      << ".\n";
   return true;
 }
 

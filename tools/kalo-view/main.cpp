@@ -24,7 +24,8 @@ constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
 const char kUsage[] =
-    "Usage: kalo-view [--mesh-dir DIR] [--mesh-scale S] [--simplify 0|1|2|3] [--joints FILE] MODEL.xml OUT.html\n"
+    "Usage: kalo-view [--mesh-dir DIR] [--mesh-scale S] [--simplify 0|1|2|3] [--joints FILE] MODEL.xml "
+    "OUT.html\n"
     "\n"
     "Writes one HTML file that shows the multibody model in 3-D: bodies drawn from\n"
     "their mesh files (STL, OBJ; embedded) or as their equivalent-inertia boxes, a\n"
@@ -108,7 +109,8 @@ bool parse(const std::vector<std::string>& args, Command& c, std::string& error)
   }
   if (c.help) return true;
   if (files.size() != 2) {
-    error = files.size() < 2 ? "MODEL.xml and OUT.html are both required" : "only MODEL.xml and OUT.html are taken";
+    error = files.size() < 2 ? "MODEL.xml and OUT.html are both required"
+                             : "only MODEL.xml and OUT.html are taken";
     return false;
   }
   c.model = files[0];
@@ -124,7 +126,8 @@ int fail(const std::string& message) {
 int run(const Command& c) {
   using namespace kalo_toolkit;
   std::error_code ec;
-  if (std::filesystem::is_directory(c.model, ec)) return fail("cannot open '" + c.model + "': is a directory");
+  if (std::filesystem::is_directory(c.model, ec))
+    return fail("cannot open '" + c.model + "': is a directory");
   {
     std::ifstream probe(c.model, std::ios::binary);
     if (!probe) return fail("cannot open '" + c.model + "': " + std::strerror(errno));
@@ -137,16 +140,17 @@ int run(const Command& c) {
   const auto model =
       ZoltModel::readFromXML(&readError, c.model, static_cast<MechanismSimplifier::Option>(c.simplify));
   if (!model)
-    return fail("'" + c.model + "' is not a readable multibody XML file (" + util::fromErrorToStr(readError) + ")");
+    return fail("'" + c.model + "' is not a readable multibody XML file (" + util::fromErrorToStr(readError) +
+                ")");
   const kalo_view::PageResult result = kalo_view::writePage(*model, c.options, c.output);
   if (result.code != 0) {
     const bool namesOutput = result.error.find("'" + c.output + "'") != std::string::npos;
     return fail(namesOutput ? result.error : "'" + c.model + "': " + result.error);
   }
   for (const std::string& line : result.report) std::cout << line << "\n";
-  std::cout << "Wrote " << c.output << " (" << result.meshes << " mesh file" << (result.meshes == 1 ? "" : "s")
-            << " embedded), " << result.report.size() << " report line" << (result.report.size() == 1 ? "" : "s")
-            << ".\n";
+  std::cout << "Wrote " << c.output << " (" << result.meshes << " mesh file"
+            << (result.meshes == 1 ? "" : "s") << " embedded), " << result.report.size() << " report line"
+            << (result.report.size() == 1 ? "" : "s") << ".\n";
   return 0;
 }
 

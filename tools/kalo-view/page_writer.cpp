@@ -2,8 +2,8 @@
 
 #include <cctype>
 #include <cerrno>
-#include <cmath>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -78,7 +78,8 @@ std::string base64(const std::string& bytes) {
   out.reserve((bytes.size() + 2) / 3 * 4);
   size_t i = 0;
   for (; i + 2 < bytes.size(); i += 3) {
-    const unsigned v = static_cast<unsigned char>(bytes[i]) << 16 | static_cast<unsigned char>(bytes[i + 1]) << 8 |
+    const unsigned v = static_cast<unsigned char>(bytes[i]) << 16 |
+                       static_cast<unsigned char>(bytes[i + 1]) << 8 |
                        static_cast<unsigned char>(bytes[i + 2]);
     for (int k = 18; k >= 0; k -= 6) out += digits[(v >> k) & 63];
   }
@@ -144,7 +145,13 @@ class TreeWriter {
       if (!ref || !ref->getBody()) continue;
       if (!first) j_.raw(",");
       first = false;
-      j_.raw("{").key("name").str(ref->getBody()->getName()).raw(",").key("link").str(linkOf(index, ref->getBody()->getName())).raw("}");
+      j_.raw("{")
+          .key("name")
+          .str(ref->getBody()->getName())
+          .raw(",")
+          .key("link")
+          .str(linkOf(index, ref->getBody()->getName()))
+          .raw("}");
     }
     j_.raw("],").key("joints").raw("[");
     first = true;
@@ -215,7 +222,13 @@ PageResult buildData(const kalo_toolkit::ZoltModel& model, const PageOptions& op
   j.raw(",").key("subsystems").raw("[");
   for (size_t i = 0; i < view.subsystems.size(); ++i) {
     if (i) j.raw(",");
-    j.raw("{").key("name").str(view.subsystems[i].rawName).raw(",").key("parent").num(view.subsystems[i].parent).raw("}");
+    j.raw("{")
+        .key("name")
+        .str(view.subsystems[i].rawName)
+        .raw(",")
+        .key("parent")
+        .num(view.subsystems[i].parent)
+        .raw("}");
   }
   j.raw("],").key("tree");
   if (model.getTopSubsystem()) {
@@ -235,7 +248,12 @@ PageResult buildData(const kalo_toolkit::ZoltModel& model, const PageOptions& op
     j.raw(",").key("subsystem").num(l.subsystem).raw(",").key("parent").num(l.parent);
     j.raw(",").key("origin").vec(l.origin).raw(",").key("mass").num(l.mass).raw(",").key("com").vec(l.com);
     j.raw(",").key("inertia").rows(l.inertia);
-    j.raw(",").key("free").raw(l.free ? "true" : "false").raw(",").key("moving").raw(l.moving ? "true" : "false");
+    j.raw(",")
+        .key("free")
+        .raw(l.free ? "true" : "false")
+        .raw(",")
+        .key("moving")
+        .raw(l.moving ? "true" : "false");
     j.raw(",").key("light").raw(l.light ? "true" : "false");
     j.raw(",").key("joint").str(l.jointName).raw(",").key("jointRawName").str(l.jointRawName);
     j.raw(",").key("color");
@@ -273,7 +291,15 @@ PageResult buildData(const kalo_toolkit::ZoltModel& model, const PageOptions& op
     const ViewClosure& c = view.closures[i];
     if (i) j.raw(",");
     j.raw("{").key("name").str(c.name).raw(",").key("rawName").str(c.rawName);
-    j.raw(",").key("subsystem").num(c.subsystem).raw(",").key("link1").num(c.link1).raw(",").key("link2").num(c.link2);
+    j.raw(",")
+        .key("subsystem")
+        .num(c.subsystem)
+        .raw(",")
+        .key("link1")
+        .num(c.link1)
+        .raw(",")
+        .key("link2")
+        .num(c.link2);
     j.raw(",").key("point").vec(c.point).raw(",").key("dofs");
     writeDofs(j, c.dofs);
     j.raw("}");
@@ -304,11 +330,20 @@ std::string escapeHtml(const std::string& s) {
   std::string out;
   for (char c : s) {
     switch (c) {
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '&': out += "&amp;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '&':
+        out += "&amp;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -344,7 +379,8 @@ PageResult pageText(const kalo_toolkit::ZoltModel& model, const PageOptions& opt
   return result;
 }
 
-PageResult writePage(const kalo_toolkit::ZoltModel& model, const PageOptions& options, const std::string& path) {
+PageResult writePage(const kalo_toolkit::ZoltModel& model, const PageOptions& options,
+                     const std::string& path) {
   std::string html;
   PageResult result = pageText(model, options, &html);
   if (result.code != 0) return result;

@@ -24,17 +24,18 @@ struct PageOptions {
 };
 
 struct PageResult {
-  int code = 0;       ///< 0 written, 1 failed (nothing written)
-  std::string error;  ///< names the file, body or joint
+  int code = 0;                     ///< 0 written, 1 failed (nothing written)
+  std::string error;                ///< names the file, body or joint
   std::vector<std::string> report;  ///< the export's report lines, the audit's after them
-  size_t meshes = 0;  ///< mesh files embedded
+  size_t meshes = 0;                ///< mesh files embedded
 };
 
 /// The page's text for a model read from `modelPath` (named in the page).
 PageResult pageText(const kalo_toolkit::ZoltModel& model, const PageOptions& options, std::string* html);
 
 /// Writes the page through a temporary file that replaces `path` only when complete.
-PageResult writePage(const kalo_toolkit::ZoltModel& model, const PageOptions& options, const std::string& path);
+PageResult writePage(const kalo_toolkit::ZoltModel& model, const PageOptions& options,
+                     const std::string& path);
 
 /// The page's embedded data alone (JSON), as the viewer's script reads it.
 PageResult pageData(const kalo_toolkit::ZoltModel& model, const PageOptions& options, std::string* json);

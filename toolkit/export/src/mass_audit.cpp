@@ -80,9 +80,10 @@ class Auditor {
     if (density) {
       const double rho = mass / volume;
       if (rho < options_.minDensity || rho > options_.maxDensity)
-        add(AuditLevel::Warning, "density " + brief(rho) + " kg/m^3 (mass " + brief(mass) + " kg over volume " +
-                                     brief(volume) + " m^3) is outside " + brief(options_.minDensity, 6) + " to " +
-                                     brief(options_.maxDensity, 6) + " kg/m^3: a part without material or a unit slip");
+        add(AuditLevel::Warning, "density " + brief(rho) + " kg/m^3 (mass " + brief(mass) +
+                                     " kg over volume " + brief(volume) + " m^3) is outside " +
+                                     brief(options_.minDensity, 6) + " to " + brief(options_.maxDensity, 6) +
+                                     " kg/m^3: a part without material or a unit slip");
     }
     if (link.hasMesh) auditMesh(link, mass, volume, sound && density);
   }
@@ -104,8 +105,9 @@ class Auditor {
     for (size_t i = 0; i < 3; ++i)
       inside = inside && local[i] >= props.lower[i] - slack && local[i] <= props.upper[i] + slack;
     if (!inside)
-      add(AuditLevel::Warning, "centre of mass (" + brief(link.com) + ") m lies outside the bounds of its mesh '" +
-                                   link.mesh.file + "' at scale " + brief(s));
+      add(AuditLevel::Warning, "centre of mass (" + brief(link.com) +
+                                   ") m lies outside the bounds of its mesh '" + link.mesh.file +
+                                   "' at scale " + brief(s));
 
     const double meshVolume = props.volume * s * s * s;
     if (volume > 0 && props.volume > 0 && std::fabs(meshVolume / volume - 1.0) > options_.meshTolerance) {
@@ -124,10 +126,10 @@ class Auditor {
     for (size_t i = 0; i < 9; ++i) difference[i] = fromMesh[i] - link.inertia[i];
     const double scale = frobenius(link.inertia);
     if (scale > 0 && frobenius(difference) / scale > 2 * options_.meshTolerance)
-      add(AuditLevel::Warning, "inertia of its mesh at its density " + brief(rho) + " kg/m^3, principal moments " +
-                                   brief(principal(fromMesh)) + " kg*m^2, differs from its tensor's " +
-                                   brief(principal(link.inertia)) + " kg*m^2 by " +
-                                   brief(100 * frobenius(difference) / scale) + "%");
+      add(AuditLevel::Warning, "inertia of its mesh at its density " + brief(rho) +
+                                   " kg/m^3, principal moments " + brief(principal(fromMesh)) +
+                                   " kg*m^2, differs from its tensor's " + brief(principal(link.inertia)) +
+                                   " kg*m^2 by " + brief(100 * frobenius(difference) / scale) + "%");
   }
 
   const AuditOptions& options_;

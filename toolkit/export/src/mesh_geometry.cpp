@@ -52,7 +52,8 @@ bool parseBinaryStl(const std::string& bytes, MeshGeometry* mesh, std::string* e
     for (int k = 0; k < 3; ++k)
       for (int i = 0; i < 3; ++i) v[k][static_cast<std::size_t>(i)] = readFloat(p + 12 * k + 4 * i);
     if (!finiteVec(v[0]) || !finiteVec(v[1]) || !finiteVec(v[2]))
-      return fail(error, "triangle " + std::to_string(t + 1) + " has a coordinate that is not a finite number");
+      return fail(error,
+                  "triangle " + std::to_string(t + 1) + " has a coordinate that is not a finite number");
     addTriangle(mesh, v[0], v[1], v[2]);
   }
   return true;
@@ -71,7 +72,8 @@ bool parseAsciiStl(const std::string& bytes, MeshGeometry* mesh, std::string* er
     corners.push_back(v);
   }
   if (corners.size() % 3 != 0) return fail(error, "the vertices do not make whole triangles");
-  for (std::size_t i = 0; i < corners.size(); i += 3) addTriangle(mesh, corners[i], corners[i + 1], corners[i + 2]);
+  for (std::size_t i = 0; i < corners.size(); i += 3)
+    addTriangle(mesh, corners[i], corners[i + 1], corners[i + 2]);
   return true;
 }
 
@@ -106,7 +108,8 @@ bool parseObj(const std::string& bytes, MeshGeometry* mesh, std::string* error) 
         face.push_back(static_cast<std::uint32_t>(resolved));
       }
       if (face.size() < 3) return fail(error, where + ": a face needs three vertices");
-      for (std::size_t i = 1; i + 1 < face.size(); ++i) mesh->triangles.push_back({face[0], face[i], face[i + 1]});
+      for (std::size_t i = 1; i + 1 < face.size(); ++i)
+        mesh->triangles.push_back({face[0], face[i], face[i + 1]});
     }
   }
   return true;
@@ -114,7 +117,8 @@ bool parseObj(const std::string& bytes, MeshGeometry* mesh, std::string* error) 
 
 }  // namespace
 
-bool parseMesh(const std::string& bytes, const std::string& extension, MeshGeometry* mesh, std::string* error) {
+bool parseMesh(const std::string& bytes, const std::string& extension, MeshGeometry* mesh,
+               std::string* error) {
   *mesh = MeshGeometry();
   const std::string kind = lower(extension);
   bool ok = false;
@@ -198,7 +202,8 @@ MeshMassProperties meshMassProperties(const MeshGeometry& mesh) {
   const double trace = c[0][0] + c[1][1] + c[2][2];
   for (int i = 0; i < 3; ++i)
     for (int j = 0; j < 3; ++j)
-      at(p.inertia, i, j) = (i == j ? trace : 0.0) - c[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)];
+      at(p.inertia, i, j) =
+          (i == j ? trace : 0.0) - c[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)];
   for (std::size_t i = 0; i < 3; ++i) p.centroid[i] = g[i] + mean[i];
   return p;
 }

@@ -23,7 +23,8 @@ void collect(const Subsystem& s, const std::string& path, NameTable* names,
   }
   for (size_t i = 0; i < s.getSubsystemRefCount(); ++i) {
     const auto ref = s.getSubsystemRefAt(i);
-    if (ref && ref->getSubsystem()) collect(*ref->getSubsystem(), prefix + ref->getSubsystem()->getName(), names, out);
+    if (ref && ref->getSubsystem())
+      collect(*ref->getSubsystem(), prefix + ref->getSubsystem()->getName(), names, out);
   }
 }
 

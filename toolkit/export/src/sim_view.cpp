@@ -14,7 +14,9 @@ std::vector<ViewDof> viewDofs(const std::vector<SimDof>& dofs) {
   std::vector<ViewDof> out;
   for (const SimDof& d : dofs) {
     ViewDof v;
-    v.kind = d.kind == DofKind::Slide ? ViewDof::Slide : d.kind == DofKind::Hinge ? ViewDof::Hinge : ViewDof::Ball;
+    v.kind = d.kind == DofKind::Slide   ? ViewDof::Slide
+             : d.kind == DofKind::Hinge ? ViewDof::Hinge
+                                        : ViewDof::Ball;
     v.name = d.name;
     v.axis = d.axis;
     v.point = d.point;

@@ -99,7 +99,8 @@ std::unique_ptr<mjModel, ModelDeleter> load(const std::string& path) {
 void quatOf(const std::vector<double>& v, double* q) {
   const double angle = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
   q[0] = std::cos(angle / 2);
-  for (int i = 0; i < 3; ++i) q[1 + i] = angle > 0 ? std::sin(angle / 2) * v[static_cast<size_t>(i)] / angle : 0.0;
+  for (int i = 0; i < 3; ++i)
+    q[1 + i] = angle > 0 ? std::sin(angle / 2) * v[static_cast<size_t>(i)] / angle : 0.0;
 }
 
 /// Sets qpos from values in the page's terms; false naming what MuJoCo lacks.
@@ -130,8 +131,9 @@ bool setValues(const mjModel* m, mjData* d, const Values& values, std::string* e
     }
   }
   for (const auto& [name, v] : values) {
-    const bool known = mj_name2id(m, mjOBJ_JOINT, name.c_str()) >= 0 ||
-                       (name.size() > 7 && mj_name2id(m, mjOBJ_JOINT, name.substr(0, name.rfind('.')).c_str()) >= 0);
+    const bool known =
+        mj_name2id(m, mjOBJ_JOINT, name.c_str()) >= 0 ||
+        (name.size() > 7 && mj_name2id(m, mjOBJ_JOINT, name.substr(0, name.rfind('.')).c_str()) >= 0);
     if (!known) {
       *error = "no MuJoCo joint for the value '" + name + "'";
       return false;
@@ -189,7 +191,8 @@ int poses(const std::string& path) {
 
 int fixtureOf(const std::string& dir, const std::string& modelPath) {
   KalotError readError = KALOT_SUCCESS;
-  const auto model = kalo_toolkit::ZoltModel::readFromXML(&readError, modelPath, kalo_toolkit::MechanismSimplifier::None);
+  const auto model =
+      kalo_toolkit::ZoltModel::readFromXML(&readError, modelPath, kalo_toolkit::MechanismSimplifier::None);
   if (!model) {
     std::cerr << "kalo_view_mujoco: cannot read '" << modelPath << "'\n";
     return 1;
@@ -202,7 +205,8 @@ int fixtureOf(const std::string& dir, const std::string& modelPath) {
   kalo_toolkit::sim::ViewTree view;
   kalo_toolkit::sim::buildViewTree(*model, kalo_toolkit::sim::ExportOptions(), &view);
   if (page.code != 0 || exported.code != 0) {
-    std::cerr << "kalo_view_mujoco: '" << modelPath << "' does not export: " << page.error << exported.error << "\n";
+    std::cerr << "kalo_view_mujoco: '" << modelPath << "' does not export: " << page.error << exported.error
+              << "\n";
     return 1;
   }
   const std::string mjcfPath = dir + "/" + stem + ".mjcf.xml";
@@ -237,7 +241,8 @@ int fixtureOf(const std::string& dir, const std::string& modelPath) {
       return 1;
     }
     mj_kinematics(m.get(), d.get());
-    samples += std::string(s ? "," : "") + "{\"values\":" + valuesJson + "},\"poses\":" + posesJson(m.get(), d.get()) + "}";
+    samples += std::string(s ? "," : "") + "{\"values\":" + valuesJson +
+               "},\"poses\":" + posesJson(m.get(), d.get()) + "}";
   }
   std::ofstream(dir + "/" + stem + ".fixture.json", std::ios::binary)
       << "{\"model\":\"" << stem << "\",\"data\":" << data << ",\"samples\":[" << samples << "]}\n";
@@ -252,18 +257,21 @@ int meshFixture(const std::string& dir) {
   };
   // A box 0.2 x 0.1 x 0.05 from the origin, as an ASCII STL, a binary STL and an OBJ of quads.
   const double X = 0.2, Y = 0.1, Z = 0.05;
-  const double c[8][3] = {{0, 0, 0}, {X, 0, 0}, {X, Y, 0}, {0, Y, 0}, {0, 0, Z}, {X, 0, Z}, {X, Y, Z}, {0, Y, Z}};
-  const int quads[6][4] = {{0, 3, 2, 1}, {4, 5, 6, 7}, {0, 1, 5, 4}, {2, 3, 7, 6}, {1, 2, 6, 5}, {0, 4, 7, 3}};
-  std::string ascii = "solid box\n", binary(80, ' '), obj = "# box of quads, negative indices on the last face\n";
+  const double c[8][3] = {{0, 0, 0}, {X, 0, 0}, {X, Y, 0}, {0, Y, 0},
+                          {0, 0, Z}, {X, 0, Z}, {X, Y, Z}, {0, Y, Z}};
+  const int quads[6][4] = {{0, 3, 2, 1}, {4, 5, 6, 7}, {0, 1, 5, 4},
+                           {2, 3, 7, 6}, {1, 2, 6, 5}, {0, 4, 7, 3}};
+  std::string ascii = "solid box\n", binary(80, ' '),
+              obj = "# box of quads, negative indices on the last face\n";
   uint32_t count = 12;
   binary.append(reinterpret_cast<const char*>(&count), 4);
   for (const auto& v : c) obj += "v " + exact(v[0]) + " " + exact(v[1]) + " " + exact(v[2]) + "\n";
   for (int f = 0; f < 6; ++f) {
     const int* q = quads[f];
-    obj += f < 5 ? "f " + std::to_string(q[0] + 1) + "/1 " + std::to_string(q[1] + 1) + "//2 " + std::to_string(q[2] + 1) +
-                       " " + std::to_string(q[3] + 1) + "\n"
-                 : "f " + std::to_string(q[0] - 8) + " " + std::to_string(q[1] - 8) + " " + std::to_string(q[2] - 8) +
-                       " " + std::to_string(q[3] - 8) + "\n";
+    obj += f < 5 ? "f " + std::to_string(q[0] + 1) + "/1 " + std::to_string(q[1] + 1) + "//2 " +
+                       std::to_string(q[2] + 1) + " " + std::to_string(q[3] + 1) + "\n"
+                 : "f " + std::to_string(q[0] - 8) + " " + std::to_string(q[1] - 8) + " " +
+                       std::to_string(q[2] - 8) + " " + std::to_string(q[3] - 8) + "\n";
     const int tris[2][3] = {{q[0], q[1], q[2]}, {q[0], q[2], q[3]}};
     for (const auto& t : tris) {
       ascii += " facet normal 0 0 0\n  outer loop\n";
@@ -280,7 +288,8 @@ int meshFixture(const std::string& dir) {
     }
   }
   ascii += "endsolid box\n";
-  const std::vector<Case> cases = {{"box_ascii.stl", ascii}, {"box_binary.stl", binary}, {"box_quads.obj", obj}};
+  const std::vector<Case> cases = {
+      {"box_ascii.stl", ascii}, {"box_binary.stl", binary}, {"box_quads.obj", obj}};
   std::string out = "{\"meshes\":[";
   for (size_t i = 0; i < cases.size(); ++i) {
     const std::string path = dir + "/meshes/" + cases[i].file;
@@ -292,10 +301,11 @@ int meshFixture(const std::string& dir) {
       return 1;
     }
     const auto p = kalo_toolkit::sim::meshMassProperties(mesh);
-    out += std::string(i ? "," : "") + "{\"file\":\"" + path + "\",\"kind\":\"" + fs::path(path).extension().string().substr(1) +
+    out += std::string(i ? "," : "") + "{\"file\":\"" + path + "\",\"kind\":\"" +
+           fs::path(path).extension().string().substr(1) +
            "\",\"triangles\":" + std::to_string(mesh.triangles.size()) + ",\"volume\":" + exact(p.volume) +
-           ",\"lower\":[" + exact(p.lower[0]) + "," + exact(p.lower[1]) + "," + exact(p.lower[2]) + "],\"upper\":[" +
-           exact(p.upper[0]) + "," + exact(p.upper[1]) + "," + exact(p.upper[2]) + "]}";
+           ",\"lower\":[" + exact(p.lower[0]) + "," + exact(p.lower[1]) + "," + exact(p.lower[2]) +
+           "],\"upper\":[" + exact(p.upper[0]) + "," + exact(p.upper[1]) + "," + exact(p.upper[2]) + "]}";
   }
   std::ofstream(dir + "/meshes.fixture.json", std::ios::binary) << out << "]}\n";
   return 0;

@@ -23,7 +23,8 @@ struct MeshGeometry {
 
 /// Parses the bytes of an STL or OBJ file, chosen by `extension` ("stl", "obj", any case).
 /// False with a reason when the bytes are not a readable mesh of that kind.
-KALO_TOOLKIT_API bool parseMesh(const std::string& bytes, const std::string& extension, MeshGeometry* mesh, std::string* error);
+KALO_TOOLKIT_API bool parseMesh(const std::string& bytes, const std::string& extension, MeshGeometry* mesh,
+                                std::string* error);
 
 /// Reads `path` and parses it by its extension.
 KALO_TOOLKIT_API bool readMeshFile(const std::string& path, MeshGeometry* mesh, std::string* error);
@@ -32,7 +33,7 @@ struct MeshMassProperties {
   double volume = 0.0;  ///< enclosed volume, in the file's units cubed (positive for either winding)
   MeshPoint centroid{};
   std::array<double, 9> inertia{};  ///< about the centroid, at unit density, column by column
-  MeshPoint lower{}, upper{};     ///< bounds of the vertices
+  MeshPoint lower{}, upper{};       ///< bounds of the vertices
 };
 
 /// Mass properties of the closed surface, by the divergence theorem over the

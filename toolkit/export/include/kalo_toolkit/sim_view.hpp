@@ -40,7 +40,7 @@ struct ViewLink {
   std::array<double, 3> com{};
   std::array<double, 9> inertia{};  ///< about com, world axes, column by column
   std::vector<ViewDof> dofs;
-  bool free = false;   ///< a free joint in MJCF: three slides then a ball, relative to the world
+  bool free = false;  ///< a free joint in MJCF: three slides then a ball, relative to the world
   bool moving = false;
   bool light = false;  ///< made for a massless connector, not a body of the model
   std::string jointName;
@@ -79,7 +79,8 @@ struct ViewTree {
 /// Lays out the model as the export does with `options` (mesh folder and scale).
 /// The result's report holds the export's report lines (those of `options.format`),
 /// or its error when the model cannot be exported (code 1, `view` left empty).
-KALO_TOOLKIT_API ExportResult buildViewTree(const ZoltModel& model, const ExportOptions& options, ViewTree* view);
+KALO_TOOLKIT_API ExportResult buildViewTree(const ZoltModel& model, const ExportOptions& options,
+                                            ViewTree* view);
 
 }  // namespace sim
 }  // namespace kalo_toolkit
