@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -66,9 +67,14 @@ int run(const kalo_convert::ConvertOptions& options) {
     exportOptions.format = options.simulatorFormat;
     sim::ExportResult exported;
     if (options.toPage) {
-      const kalo_view::PageResult page = kalo_view::writePage(
-          *converter.getZoltModel(),
-          {exportOptions.meshDir, exportOptions.meshScale, exportOptions.settingsFile}, options.output);
+      kalo_view::PageOptions pageOptions{
+          exportOptions.meshDir, exportOptions.meshScale, exportOptions.settingsFile, {}};
+      // The conversion's report text, one line each, goes on the page beside the export's.
+      std::istringstream conversion(converter.getConversionMessage());
+      for (std::string line; std::getline(conversion, line);)
+        if (!line.empty()) pageOptions.conversionReport.push_back(line);
+      const kalo_view::PageResult page =
+          kalo_view::writePage(*converter.getZoltModel(), pageOptions, options.output);
       exported.code = page.code;
       exported.error = page.error;
       exported.report = page.report;

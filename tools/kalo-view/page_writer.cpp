@@ -310,6 +310,11 @@ PageResult buildData(const kalo_toolkit::ZoltModel& model, const PageOptions& op
     j.raw("{").key("file").str(meshes[i].first).raw(",").key("kind").str(extensionOf(meshes[i].first));
     j.raw(",").key("data").str(base64(meshes[i].second)).raw("}");
   }
+  j.raw("],").key("conversion").raw("[");
+  for (size_t i = 0; i < options.conversionReport.size(); ++i) {
+    if (i) j.raw(",");
+    j.str(options.conversionReport[i]);
+  }
   j.raw("],").key("report").raw("[");
   for (size_t i = 0; i < exported.report.size(); ++i) {
     if (i) j.raw(",");

@@ -21,6 +21,8 @@ struct PageOptions {
   double meshScale = 0.0;
   /// Joint settings file; empty: none.
   std::string jointsFile;
+  /// Lines of the conversion that made the model (kalo-convert --to html), shown before the export's.
+  std::vector<std::string> conversionReport;
 };
 
 struct PageResult {

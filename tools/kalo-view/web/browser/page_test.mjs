@@ -226,6 +226,27 @@ test("robot arm pixels: not blank; moving a joint changes pixels only where move
   assert.ok(checked > 0, "some coloured body is in view");
 });
 
+test("robot arm: a click on a body shows its properties; Home pose puts every joint back", async () => {
+  const bodies = await page.evaluate(() => kalo.bodies());
+  let clicked = null;
+  for (const b of bodies) {
+    const s = await page.evaluate((n) => kalo.screen(n), b.name);
+    if (!s || !s.center || (await page.evaluate(([x, y]) => kalo.pickAt(x, y), s.center)) !== b.name) continue;
+    await page.mouse.click(s.center[0], s.center[1]);
+    clicked = b;
+    break;
+  }
+  assert.ok(clicked, "some body is clickable");
+  assert.strictEqual(await page.evaluate(() => kalo.selected()), clicked.name);
+  const shown = await page.textContent("#selected");
+  for (const text of [clicked.rawName, clicked.subsystem, "kg"]) assert.ok(shown.includes(text), `${text} in ${shown}`);
+  const d = (await page.evaluate(() => kalo.dofs())).find((x) => x.kind === "hinge");
+  await page.evaluate((n) => kalo.setJoint(n, 0.7), d.name);
+  await page.click("#reset");
+  const values = await page.evaluate(() => kalo.jointValues());
+  for (const [name, v] of Object.entries(values)) assert.deepStrictEqual([].concat(v).map(Math.abs), [].concat(v).map(() => 0), name);
+});
+
 test("robot arm: the README's screenshot, posed, a body selected, joint axes shown", async () => {
   const hinges = (await page.evaluate(() => kalo.dofs())).filter((d) => d.kind === "hinge");
   await page.evaluate((names) => {

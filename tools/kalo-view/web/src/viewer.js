@@ -461,7 +461,7 @@
   buildTree(model.tree, treeRoot);
   $("tree").appendChild(treeRoot);
   lines("audit", model.audit, (a) => a.level);
-  lines("report", model.report.concat(meshErrors), () => "line");
+  lines("report", (model.conversion || []).concat(model.report, meshErrors), () => "line");
   $("reset").addEventListener("click", () => api.reset());
   $("show-frames").addEventListener("change", (e) => { show.frames = e.target.checked; requestDraw(); });
   $("show-axes").addEventListener("change", (e) => { show.axes = e.target.checked; requestDraw(); });
@@ -550,7 +550,9 @@
       update();
     },
     tree: () => copy(model.tree),
+    /// The export's report lines (those of the conversion, when the page was made from CAD, apart).
     report: () => model.report.slice(),
+    conversionReport: () => (model.conversion || []).slice(),
     audit: () => copy(model.audit),
     select: (name) => select(linkIndex.has(name) ? linkIndex.get(name) : -1),
     selected: () => (selected < 0 ? null : model.links[selected].name),
