@@ -81,6 +81,11 @@ int run(const kalo_convert::ConvertOptions& options) {
     } else {
       exported = sim::exportToFile(*converter.getZoltModel(), options.output, exportOptions);
     }
+    if (exported.code == 2) {
+      // Settings that do not fit the model are a usage error, as in kalo-export.
+      std::cerr << "kalo-convert: error: " << exported.error << "\n";
+      return kExitUsage;
+    }
     if (exported.code != 0) return fail(exported.error);
     report = converter.getConversionMessage();
     if (!report.empty()) result = KALOT_UNHANDLED_CONSTRAINT;

@@ -73,6 +73,10 @@ int run(const kalo_export::ExportCommand& command) {
     json.close();
     if (!json) return fail("cannot write the JSON report '" + command.reportJson + "'");
   }
+  if (result.code == 2) {
+    std::cerr << "kalo-export: error: " << result.error << "\n";
+    return kExitUsage;
+  }
   if (result.code != 0) {
     // Errors of the model itself name a body or joint; say which file they are in.
     const bool namesOutput = result.error.find("'" + command.output + "'") != std::string::npos;

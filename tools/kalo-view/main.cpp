@@ -39,10 +39,12 @@ const char kUsage[] =
     "  --mesh-scale S   scale of the mesh files (default: each body's length unit in metres)\n"
     "  --simplify N     restructure the model while reading it (0 as in the file, the default;\n"
     "                   1 flatten and gather welded bodies; 2 gather welded bodies; 3 flatten)\n"
-    "  --joints FILE    settings file with the joints' ranges and home values\n"
+    "  --joints FILE    settings file (JSON, as for kalo-export): the sliders keep to the\n"
+    "                   joints' ranges and start at their home values\n"
     "  -h, --help       print this help and exit\n"
     "\n"
-    "Exit status: 0 written, 1 unreadable model or failed write, 2 bad command line.\n";
+    "Exit status: 0 written, 1 unreadable model or failed write, 2 bad command line or\n"
+    "settings that do not fit the model.\n";
 
 struct Command {
   kalo_view::PageOptions options;
@@ -132,10 +134,6 @@ int run(const Command& c) {
     std::ifstream probe(c.model, std::ios::binary);
     if (!probe) return fail("cannot open '" + c.model + "': " + std::strerror(errno));
   }
-  if (!c.options.jointsFile.empty()) {
-    std::ifstream probe(c.options.jointsFile, std::ios::binary);
-    if (!probe) return fail("cannot open '" + c.options.jointsFile + "': " + std::strerror(errno));
-  }
   KalotError readError = KALOT_SUCCESS;
   const auto model =
       ZoltModel::readFromXML(&readError, c.model, static_cast<MechanismSimplifier::Option>(c.simplify));
@@ -143,6 +141,10 @@ int run(const Command& c) {
     return fail("'" + c.model + "' is not a readable multibody XML file (" + util::fromErrorToStr(readError) +
                 ")");
   const kalo_view::PageResult result = kalo_view::writePage(*model, c.options, c.output);
+  if (result.code == 2) {
+    std::cerr << "kalo-view: error: " << result.error << "\n";
+    return kExitUsage;
+  }
   if (result.code != 0) {
     const bool namesOutput = result.error.find("'" + c.output + "'") != std::string::npos;
     return fail(namesOutput ? result.error : "'" + c.model + "': " + result.error);

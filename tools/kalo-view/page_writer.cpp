@@ -125,7 +125,12 @@ void writeDofs(Json& j, const std::vector<kalo_toolkit::sim::ViewDof>& dofs) {
     j.raw("{").key("name").str(d.name).raw(",").key("kind");
     j.str(d.kind == ViewDof::Slide ? "slide" : d.kind == ViewDof::Hinge ? "hinge" : "ball");
     j.raw(",").key("axis").vec(d.axis).raw(",").key("point").vec(d.point);
-    j.raw(",").key("range").raw("null").raw(",").key("home").num(0).raw("}");
+    j.raw(",").key("range");
+    if (d.limited)
+      j.raw("[").num(d.lower).raw(",").num(d.upper).raw("]");
+    else
+      j.raw("null");
+    j.raw(",").key("home").num(d.home).raw("}");
   }
   j.raw("]");
 }
@@ -201,10 +206,12 @@ PageResult buildData(const kalo_toolkit::ZoltModel& model, const PageOptions& op
   exportOptions.format = Format::Mjcf;
   exportOptions.meshDir = options.meshDir;
   exportOptions.meshScale = options.meshScale;
+  exportOptions.settingsFile = options.jointsFile;
+  exportOptions.settingsText = options.jointsText;
   ViewTree view;
   const ExportResult exported = buildViewTree(model, exportOptions, &view);
   if (exported.code != 0) {
-    result.code = 1;
+    result.code = exported.code;
     result.error = exported.error;
     return result;
   }

@@ -19,10 +19,12 @@ struct PageOptions {
   /// Mesh folder and scale, as for the export (the meshes are read from there).
   std::string meshDir;
   double meshScale = 0.0;
-  /// Joint settings file; empty: none.
+  /// Settings file with the joints' ranges and home values (kalo-export's --joints); empty: none.
   std::string jointsFile;
   /// Lines of the conversion that made the model (kalo-convert --to html), shown before the export's.
   std::vector<std::string> conversionReport;
+  /// The settings as JSON text, for callers that hold them in memory; used when jointsFile is empty.
+  std::string jointsText;
 };
 
 struct PageResult {

@@ -135,10 +135,10 @@ sim::ExportOptions exportOptions(const std::string& to, const py::kwargs& kwargs
       if (PyBool_Check(value.ptr()) || !(PyLong_Check(value.ptr()) || PyFloat_Check(value.ptr())))
         throw py::type_error(key + " must be an int or float, not " + typeName);
       text = py::repr(value).cast<std::string>();
-    } else if (key == "joints" && PyDict_Check(value.ptr())) {
+    } else if ((key == "joints" || key == "settings") && PyDict_Check(value.ptr())) {
       options.settingsText = py::module_::import("json").attr("dumps")(value).cast<std::string>();
       continue;
-    } else if (key == "joints" || key == "mesh_dir") {
+    } else if (key == "joints" || key == "settings" || key == "mesh_dir") {
       text = pathText(value, key.c_str());
     } else if (key == "simplify") {
       if (PyBool_Check(value.ptr()) || !PyLong_Check(value.ptr()))
@@ -193,7 +193,7 @@ std::vector<std::string> viewModel(py::handle modelPath, py::handle outPath, con
       raiseConversionError(readError, "'" + input + "' is not a readable multibody XML file (" +
                                           util::fromErrorToStr(readError) + ")");
     }
-    result = kalo_view::writePage(*model, {options.meshDir, options.meshScale, options.settingsFile, {}}, output);
+    result = kalo_view::writePage(*model, {options.meshDir, options.meshScale, options.settingsFile, {}, options.settingsText}, output);
   });
   if (result.code != 0) raiseConversionError(result.code, result.error);
   return result.report;
@@ -206,7 +206,8 @@ void defineConversionFunctions(py::module_& module) {
       defineError(module, "ConversionError",
                   "A conversion or export that wrote no file: .code is the error code (3: the "
                   "input cannot be read, or convert() cannot write; 1: export() cannot write "
-                  "or represent the model), .message its text.");
+                  "or represent the model; 2: export()'s settings do not fit the model), .message "
+                  "its text.");
 
   module.def(
       "convert",

@@ -48,3 +48,25 @@ def test_refusals_leave_no_file(crank, tmp_path):
         ki.export(crank, tmp_path / "no" / "dir" / "out.xml")
     assert failed.value.code == 1
     assert not out.exists()
+
+
+def test_settings_as_a_dict_or_a_file(crank, tmp_path):
+    settings = {"joints": {"Frame--Crank": {"range": [-3, 3], "effort": 5}}}
+    ki.export(crank, tmp_path / "dict.xml", joints=settings)
+    text = (tmp_path / "dict.xml").read_text(encoding="utf-8")
+    assert 'limited="true" range="-3 3"' in text and 'forcerange="-5 5"' in text
+    path = tmp_path / "settings.json"
+    path.write_text('{"joints": {"Frame--Crank": {"range": [-3, 3], "effort": 5}}}', encoding="utf-8")
+    ki.export(crank, tmp_path / "file.xml", settings=path)
+    assert (tmp_path / "file.xml").read_text(encoding="utf-8") == text
+
+
+def test_settings_that_do_not_fit_are_code_2_and_no_file(crank, tmp_path):
+    out = tmp_path / "out.xml"
+    with pytest.raises(ki.ConversionError) as failed:
+        ki.export(crank, out, joints={"joints": {"Frame--Crank": {"range": [1, -1]}}})
+    assert failed.value.code == 2 and "'range'" in failed.value.message
+    with pytest.raises(ki.ConversionError) as failed:
+        ki.export(crank, out, joints={"joints": {"Frame--Cronk": {}}})
+    assert failed.value.code == 2 and "'Frame--Crank'" in failed.value.message
+    assert not out.exists()

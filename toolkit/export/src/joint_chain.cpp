@@ -76,6 +76,7 @@ class Chainer {
                              : d.kind == DofKind::Hinge ? ChainKind::Hinge
                                                         : ChainKind::Ball;
       steps.push_back({d.name, kind, -1, -1, d.axis, d.point, closure});
+      out_.controls[d.name] = d.control;
     }
     std::vector<std::string> lightNames;
     for (size_t k = 0; k + 1 < steps.size(); ++k) {

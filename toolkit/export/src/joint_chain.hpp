@@ -4,6 +4,7 @@
 // This turns the simulation tree into single-freedom joints between links,
 // adding light links between the freedoms of one joint.
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,13 @@ struct ChainJoint {
 struct ChainTree {
   std::vector<SimLink> links;  ///< the tree's links, then the light links in order of creation
   std::vector<ChainJoint> joints;
+  /// Limits and dynamics of each joint made from one freedom, by joint name.
+  std::map<std::string, DofControl> controls;
+  const DofControl& controlOf(const ChainJoint& j) const {
+    static const DofControl none;
+    const auto found = controls.find(j.name);
+    return found == controls.end() ? none : found->second;
+  }
 };
 
 struct ChainRules {

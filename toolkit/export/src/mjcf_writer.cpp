@@ -2,6 +2,7 @@
 // free joint only on bodies directly below the world, loop closures as
 // equality constraints.
 
+#include "mjcf_control.hpp"
 #include "sim_text.hpp"
 #include "sim_writers.hpp"
 
@@ -12,12 +13,14 @@ namespace {
 
 class MjcfWriter {
  public:
-  MjcfWriter(const SimTree& tree, std::vector<std::string>* report) : tree_(tree), report_(report) {}
+  MjcfWriter(const SimTree& tree, std::vector<std::string>* report)
+      : tree_(tree), report_(report), control_(tree) {}
 
   std::string write() {
     xml_.open("mujoco", {{"model", tree_.modelName}});
     // Masses come from the model only; meshes are pictures.
     xml_.leaf("compiler", {{"angle", "radian"}, {"inertiafromgeom", "false"}});
+    control_.writeOption(&xml_);
     bool meshes = false;
     for (const SimLink& link : tree_.links) meshes = meshes || link.hasMesh;
     if (meshes) {
@@ -31,9 +34,11 @@ class MjcfWriter {
       xml_.close();
     }
     xml_.open("worldbody");
+    control_.writeFloor(&xml_);
     writeBodies();
     xml_.close();
     writeClosures();
+    control_.writeAfterEquality(&xml_);
     xml_.close();
     return xml_.str();
   }
@@ -90,19 +95,21 @@ class MjcfWriter {
                                                                     : "ball"},
                               {"pos", numbers(sub(dof.point, link.origin))}};
         if (dof.kind != DofKind::Ball) a.emplace_back("axis", numbers(dof.axis));
+        if (dof.kind != DofKind::Ball) MjcfControl::addJointAttributes(dof, &a);
         xml_.leaf("joint", a);
       }
     }
     if (link.hasMesh) {
       const Quat q = quatFromMatrix(link.mesh.rotation);
-      xml_.leaf("geom", {{"type", "mesh"},
-                         {"mesh", link.name},
-                         {"pos", numbers(sub(link.mesh.position, link.origin))},
-                         {"quat", numbers(q.data(), 4)},
-                         {"contype", "0"},
-                         {"conaffinity", "0"},
-                         {"group", "1"}});
+      XmlText::Attributes a{{"type", "mesh"},
+                            {"mesh", link.name},
+                            {"pos", numbers(sub(link.mesh.position, link.origin))},
+                            {"quat", numbers(q.data(), 4)}};
+      MjcfControl::addMeshGeomAttributes(link, &a);
+      xml_.leaf("geom", a);
     }
+    MjcfControl::writeBoxGeom(link, &xml_);
+    control_.noteBody(link);
     for (const SimSite& site : link.sites) {
       const Quat q = quatFromMatrix(site.rotation);
       xml_.leaf("site", {{"name", site.name},
@@ -150,6 +157,7 @@ class MjcfWriter {
 
   const SimTree& tree_;
   std::vector<std::string>* report_;
+  MjcfControl control_;
   XmlText xml_;
 };
 

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "joint_chain.hpp"
+#include "link_formats_control.hpp"
 #include "sim_text.hpp"
 #include "sim_writers.hpp"
 
@@ -142,8 +143,10 @@ class SdfWriter {
       xml_.textElement("scale", s + ' ' + s + ' ' + s);
       xml_.close();
       xml_.close();
+      writeSdfMaterial(link, &xml_);
       xml_.close();
     }
+    writeSdfCollision(link, &xml_);
     xml_.close();
   }
 
@@ -161,6 +164,7 @@ class SdfWriter {
     if (j.kind == ChainKind::Slide || j.kind == ChainKind::Hinge) {
       xml_.open("axis");
       xml_.textElement("xyz", numbers(j.axis));
+      writeSdfAxisControl(chains_.controlOf(j), &xml_);
       xml_.close();
     }
     xml_.close();

@@ -13,6 +13,10 @@
 
 #include <unistd.h>
 
+#include <kalo_toolkit/sim_settings.hpp>
+
+#include "collision_scene.hpp"
+#include "joint_control.hpp"
 #include "sim_tree.hpp"
 #include "sim_writers.hpp"
 
@@ -43,13 +47,33 @@ std::string formatName(Format format) {
   return "mjcf";
 }
 
-ExportResult exportToString(const ZoltModel& model, const ExportOptions& options, std::string* text) {
+namespace {
+
+/// The folder of `path`, for reading relative mesh references as the consumer will.
+std::string folderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string(".")
+         : slash == 0               ? std::string("/")
+                                    : path.substr(0, slash);
+}
+
+ExportResult exportText(const ZoltModel& model, const ExportOptions& options, const std::string& meshBase,
+                        std::string* text) {
   ExportResult result;
   try {
     if (!text) throw ExportError("no output text given");
     if (!std::isfinite(options.meshScale) || options.meshScale < 0)
       throw ExportError("mesh scale " + std::to_string(options.meshScale) + " is not a positive number");
+    SimSettings settings;
+    std::string error;
+    if (!options.settingsFile.empty()
+            ? !readSimSettingsFile(options.settingsFile, &settings, &error)
+            : !parseSimSettings(options.settingsText.empty() ? "{}" : options.settingsText, "settings",
+                                &settings, &error))
+      throw SettingsError(error);
     SimTree tree = buildSimTree(model, TreeOptions{options.meshDir, options.meshScale});
+    applyJointControl(&tree, settings, options);
+    addCollisionScene(&tree, options, meshBase);
     result.report = tree.report;
     switch (options.format) {
       case Format::Mjcf:
@@ -66,6 +90,10 @@ ExportResult exportToString(const ZoltModel& model, const ExportOptions& options
     std::vector<AuditLine> audit;
     if (auditMassProperties(model, AuditOptions{options.meshDir, options.meshScale}, &audit, nullptr))
       for (const AuditLine& line : audit) result.report.push_back(auditLineText(line));
+  } catch (const SettingsError& e) {
+    result.code = 2;
+    result.error = e.what();
+    result.report.clear();
   } catch (const std::exception& e) {
     result.code = 1;
     result.error = e.what();
@@ -74,9 +102,15 @@ ExportResult exportToString(const ZoltModel& model, const ExportOptions& options
   return result;
 }
 
+}  // namespace
+
+ExportResult exportToString(const ZoltModel& model, const ExportOptions& options, std::string* text) {
+  return exportText(model, options, ".", text);
+}
+
 ExportResult exportToFile(const ZoltModel& model, const std::string& path, const ExportOptions& options) {
   std::string text;
-  ExportResult result = exportToString(model, options, &text);
+  ExportResult result = exportText(model, options, folderOf(path), &text);
   if (result.code != 0) return result;
   // A temporary file beside the target replaces it only when written whole.
   const std::string temporary = path + ".part" + std::to_string(static_cast<long>(getpid()));

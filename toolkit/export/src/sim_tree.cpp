@@ -20,6 +20,7 @@
 #include <kalo_toolkit/subsystem_ref.hpp>
 #include <kalo_toolkit/zolt_model.hpp>
 
+#include "link_colour.hpp"
 #include "si_units.hpp"
 #include "sim_text.hpp"
 
@@ -172,6 +173,7 @@ class TreeBuilder {
     link.inertia = rotateTensor(cgPose.rotation, local);
     cgRotation_.push_back(cgPose.rotation);
     link.origin = link.com;
+    readColour(body, &link, &tree_.report);
 
     // Sites for every frame; the part's own frame also places its mesh.
     const Frame* partFrame = body.getOriginFrame().get();

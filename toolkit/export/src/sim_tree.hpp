@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "rigid_math.hpp"
+#include "sim_control_types.hpp"
 #include "sim_names.hpp"
 
 namespace kalo_toolkit {
@@ -32,6 +33,7 @@ struct SimDof {
   Vec3 axis{};
   Vec3 point{};
   std::string name;  ///< unique: the joint's name, or with a suffix when the joint has several freedoms
+  DofControl control;
 };
 
 struct SimSite {
@@ -71,6 +73,9 @@ struct SimLink {
   bool hasMesh = false;
   SimMesh mesh;
   std::vector<SimSite> sites;
+  bool hasColour = false;
+  std::array<double, 4> rgba{};  ///< the body's material colour, alpha from its transparency
+  CollisionShape collision;
 };
 
 /// A joint left out of the spanning tree.
@@ -97,6 +102,7 @@ struct SimTree {
   std::vector<SimClosure> closures;      ///< in joint order
   std::vector<std::string> report;
   NameTable names;  ///< every name given so far, for writers that make more
+  SimScene scene;
 };
 
 struct TreeOptions {

@@ -2,6 +2,9 @@
 
 #include <kalo_toolkit/body.hpp>
 
+#include <kalo_toolkit/sim_settings.hpp>
+
+#include "joint_control.hpp"
 #include "sim_body_index.hpp"
 #include "sim_tree.hpp"
 
@@ -20,6 +23,10 @@ std::vector<ViewDof> viewDofs(const std::vector<SimDof>& dofs) {
     v.name = d.name;
     v.axis = d.axis;
     v.point = d.point;
+    v.limited = d.control.limited;
+    v.lower = d.control.lower;
+    v.upper = d.control.upper;
+    v.home = d.control.home;
     out.push_back(v);
   }
   return out;
@@ -34,7 +41,16 @@ ExportResult buildViewTree(const ZoltModel& model, const ExportOptions& options,
   ExportResult result = exportToString(model, options, &text);
   if (result.code != 0) return result;
   try {
-    const SimTree tree = buildSimTree(model, TreeOptions{options.meshDir, options.meshScale});
+    SimTree tree = buildSimTree(model, TreeOptions{options.meshDir, options.meshScale});
+    // Ranges and home values as the export chose them; the export above has read the settings.
+    SimSettings settings;
+    std::string error;
+    if (!options.settingsFile.empty()
+            ? !readSimSettingsFile(options.settingsFile, &settings, &error)
+            : !parseSimSettings(options.settingsText.empty() ? "{}" : options.settingsText, "settings",
+                                &settings, &error))
+      throw SettingsError(error);
+    applyJointControl(&tree, settings, options);
     const auto bodies = bodiesByLinkName(model);
     view->modelName = tree.modelName;
     for (const SimSubsystem& s : tree.subsystems) view->subsystems.push_back({s.rawName, s.parent});
@@ -70,6 +86,11 @@ ExportResult buildViewTree(const ZoltModel& model, const ExportOptions& options,
     }
     for (const SimClosure& c : tree.closures)
       view->closures.push_back({c.name, c.rawName, c.subsystem, c.link1, c.link2, c.point, viewDofs(c.dofs)});
+  } catch (const SettingsError& e) {
+    *view = ViewTree();
+    result.code = 2;
+    result.error = e.what();
+    result.report.clear();
   } catch (const std::exception& e) {
     *view = ViewTree();
     result.code = 1;

@@ -3,6 +3,7 @@
 // current MuJoCo drops it), so the tensor is written in the link's axes.
 
 #include "joint_chain.hpp"
+#include "link_formats_control.hpp"
 #include "sim_text.hpp"
 #include "sim_writers.hpp"
 
@@ -61,14 +62,17 @@ class UrdfWriter {
       const std::string s = number(link.mesh.scale);
       xml_.leaf("mesh", {{"filename", link.mesh.file}, {"scale", s + ' ' + s + ' ' + s}});
       xml_.close();
+      writeUrdfMaterial(link, &xml_);
       xml_.close();
     }
+    writeUrdfCollision(link, &xml_);
     xml_.close();
   }
 
   void writeJoint(const ChainJoint& j) {
+    const DofControl& c = chains_.controlOf(j);
     const char* type = j.kind == ChainKind::Slide      ? "prismatic"
-                       : j.kind == ChainKind::Hinge    ? "continuous"
+                       : j.kind == ChainKind::Hinge    ? (c.limited ? "revolute" : "continuous")
                        : j.kind == ChainKind::Floating ? "floating"
                                                        : "fixed";
     const SimLink& child = chains_.links[static_cast<size_t>(j.child)];
@@ -80,16 +84,32 @@ class UrdfWriter {
     xml_.leaf("origin", {{"xyz", numbers(sub(child.origin, parentOrigin))}});
     if (j.kind == ChainKind::Slide || j.kind == ChainKind::Hinge)
       xml_.leaf("axis", {{"xyz", numbers(j.axis)}});
-    if (j.kind == ChainKind::Slide) {
-      xml_.leaf("limit", {{"lower", number(-kSlideLimit)},
-                          {"upper", number(kSlideLimit)},
-                          {"effort", number(kEffortLimit)},
-                          {"velocity", number(kVelocityLimit)}});
-      report_->push_back("joint '" + j.name + "': URDF limits written as defaults: position " +
-                         number(-kSlideLimit) + " .. " + number(kSlideLimit) + " m, effort " +
-                         number(kEffortLimit) + " N, velocity " + number(kVelocityLimit) + " m/s");
-    }
+    if (j.kind == ChainKind::Slide || (j.kind == ChainKind::Hinge && c.limited)) writeLimit(j, c);
+    writeUrdfDynamics(c, &xml_);
     xml_.close();
+  }
+
+  /// URDF demands a limit on prismatic and revolute joints, all four values; where the
+  /// settings give none, the defaults are wide enough never to bind, reported.
+  void writeLimit(const ChainJoint& j, const DofControl& c) {
+    const bool slide = j.kind == ChainKind::Slide;
+    const double lower = c.limited ? c.lower : -kSlideLimit, upper = c.limited ? c.upper : kSlideLimit;
+    const double effort = c.effort > 0 ? c.effort : kEffortLimit;
+    const double velocity = c.velocity > 0 ? c.velocity : kVelocityLimit;
+    xml_.leaf("limit", {{"lower", number(lower)},
+                        {"upper", number(upper)},
+                        {"effort", number(effort)},
+                        {"velocity", number(velocity)}});
+    std::string defaults;
+    if (!c.limited) defaults += "position " + number(-kSlideLimit) + " .. " + number(kSlideLimit) + " m";
+    if (!(c.effort > 0))
+      defaults +=
+          (defaults.empty() ? "" : ", ") + ("effort " + number(kEffortLimit) + (slide ? " N" : " N*m"));
+    if (!(c.velocity > 0))
+      defaults += (defaults.empty() ? "" : ", ") +
+                  ("velocity " + number(kVelocityLimit) + (slide ? " m/s" : " rad/s"));
+    if (!defaults.empty())
+      report_->push_back("joint '" + j.name + "': URDF limits written as defaults: " + defaults);
   }
 
   NameTable names_;

@@ -20,6 +20,9 @@ using sim::Format;
 std::string exported(const TestModel& m, Format format, ExportResult* result = nullptr) {
   ExportOptions options;
   options.format = format;
+  // The mechanics alone: actuators and collision have tests of their own.
+  options.actuators = sim::Actuators::None;
+  options.collision = sim::Collision::None;
   std::string text;
   const ExportResult r = sim::exportToString(*m.model, options, &text);
   EXPECT_EQ(r.code, 0) << r.error;

@@ -65,7 +65,7 @@ struct ExportOptions {
 };
 
 struct ExportResult {
-  /// 0 written; 1 failed (nothing written, no file left).
+  /// 0 written; 1 failed, 2 the settings do not fit the model (nothing written, no file left).
   int code = 0;
   /// Why it failed, naming the file, body or joint.
   std::string error;

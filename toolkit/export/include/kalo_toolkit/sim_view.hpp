@@ -28,6 +28,10 @@ struct ViewDof {
   std::string name;
   std::array<double, 3> axis{};  ///< unit, world axes (none for a ball)
   std::array<double, 3> point{};
+  /// From the settings, as the export writes them: the range (rad or m) and the home value.
+  bool limited = false;
+  double lower = 0.0, upper = 0.0;
+  double home = 0.0;
 };
 
 struct ViewLink {
@@ -76,9 +80,10 @@ struct ViewTree {
   std::vector<ViewClosure> closures;
 };
 
-/// Lays out the model as the export does with `options` (mesh folder and scale).
-/// The result's report holds the export's report lines (those of `options.format`),
-/// or its error when the model cannot be exported (code 1, `view` left empty).
+/// Lays out the model as the export does with `options` (mesh folder and scale, joint settings).
+/// The result's report holds the export's report lines (those of `options.format`), or its
+/// error when the model cannot be exported (code 1; 2 for settings that do not fit the model;
+/// `view` left empty).
 KALO_TOOLKIT_API ExportResult buildViewTree(const ZoltModel& model, const ExportOptions& options,
                                             ViewTree* view);
 

@@ -65,6 +65,9 @@ std::string exportText(const std::string& path, kalo_toolkit::sim::Format format
   kalo_toolkit::sim::ExportOptions options;
   options.format = format;
   options.meshDir = meshDir;
+  // The bare mechanics: no servo holds a joint and no contact disturbs a motion.
+  options.actuators = kalo_toolkit::sim::Actuators::None;
+  options.collision = kalo_toolkit::sim::Collision::None;
   std::string text;
   const auto result = kalo_toolkit::sim::exportToString(*model, options, &text);
   EXPECT_EQ(result.code, 0) << path << ": " << result.error;

@@ -25,7 +25,8 @@ std::string scratchDir(const std::string& name);
 /// Writes a small tetrahedron STL for every geometry file of the model into `dir`.
 void writeMeshes(const ExpectedModel& model, const std::string& dir);
 
-/// Exports the kalo file in `format` with meshes below `meshDir`; fails the test when the export does.
+/// Exports the kalo file in `format` with meshes below `meshDir`, without actuators and collision
+/// (the bare mechanics); fails the test when the export does.
 std::string exportText(const std::string& path, kalo_toolkit::sim::Format format, const std::string& meshDir);
 
 struct MjDeleter {

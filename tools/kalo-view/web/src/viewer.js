@@ -396,8 +396,11 @@
       : "no closed loops";
   }
 
-  function update(heldIndex) {
-    if (model.closures.length) lastResidual = L.solve(model, q, heldIndex === undefined ? [] : [heldIndex]).residual;
+  // Values set from the settings' home pose stay; the rest of each loop follows them.
+  const homeHeld = model.home.map((v, k) => (v !== 0 ? k : -1)).filter((k) => k >= 0);
+
+  function update(held) {
+    if (model.closures.length) lastResidual = L.solve(model, q, held === undefined ? [] : [].concat(held)).residual;
     poses = K.forward(model, q);
     if (!model.closures.length) lastResidual = 0;
     refreshSliders();
@@ -547,7 +550,7 @@
     /// Back to the home pose.
     reset() {
       model.home.forEach((v, k) => (q[k] = v));
-      update();
+      update(homeHeld);
     },
     tree: () => copy(model.tree),
     /// The export's report lines (those of the conversion, when the page was made from CAD, apart).
@@ -579,6 +582,7 @@
     },
   };
   window.kalo = api;
+  if (homeHeld.length && model.closures.length) update(homeHeld);
   refreshSliders();
   showSelected();
   draw();
