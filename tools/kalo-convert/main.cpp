@@ -67,8 +67,11 @@ int run(const kalo_convert::ConvertOptions& options) {
     exportOptions.format = options.simulatorFormat;
     sim::ExportResult exported;
     if (options.toPage) {
-      kalo_view::PageOptions pageOptions{
-          exportOptions.meshDir, exportOptions.meshScale, exportOptions.settingsFile, {}};
+      kalo_view::PageOptions pageOptions{exportOptions.meshDir,
+                                         exportOptions.meshScale,
+                                         exportOptions.settingsFile,
+                                         {},
+                                         exportOptions.settingsText};
       // The conversion's report text, one line each, goes on the page beside the export's.
       std::istringstream conversion(converter.getConversionMessage());
       for (std::string line; std::getline(conversion, line);)

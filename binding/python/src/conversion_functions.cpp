@@ -193,7 +193,8 @@ std::vector<std::string> viewModel(py::handle modelPath, py::handle outPath, con
       raiseConversionError(readError, "'" + input + "' is not a readable multibody XML file (" +
                                           util::fromErrorToStr(readError) + ")");
     }
-    result = kalo_view::writePage(*model, {options.meshDir, options.meshScale, options.settingsFile, {}, options.settingsText}, output);
+    result = kalo_view::writePage(
+        *model, {options.meshDir, options.meshScale, options.settingsFile, {}, options.settingsText}, output);
   });
   if (result.code != 0) raiseConversionError(result.code, result.error);
   return result.report;

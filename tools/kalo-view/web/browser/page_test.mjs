@@ -33,13 +33,13 @@ const models = env("KALO_VIEW_MODELS"), data = env("KALO_TEST_DATA");
 const tool = (name, args) => execFileSync(env(name), args, { encoding: "utf8" });
 
 /// Page, MJCF, export report and inspection of one model.
-function prepare(name, modelPath, extra = []) {
+function prepare(name, modelPath, extra = [], auditExtra = extra) {
   const html = path.join(work, name + ".html"), mjcf = path.join(work, name + ".mjcf.xml");
   const report = path.join(work, name + ".report.json");
   tool("KALO_VIEW", [...extra, modelPath, html]);
   tool("KALO_EXPORT", ["--to", "mjcf", ...extra, "--report-json", report, modelPath, mjcf]);
   const inspect = JSON.parse(tool("KALO_INSPECT", ["--json", modelPath]));
-  const audit = JSON.parse(tool("KALO_INSPECT", ["--audit", "--json", ...extra, modelPath]));
+  const audit = JSON.parse(tool("KALO_INSPECT", ["--audit", "--json", ...auditExtra, modelPath]));
   return { html, mjcf, report: JSON.parse(fs.readFileSync(report, "utf8")).report, inspect, audit };
 }
 
@@ -298,6 +298,27 @@ test("meshes and the audit: an STL in millimetres read as metres is drawn, flagg
   // The file that is no mesh is embedded like the others, and the page says why it draws a box.
   const notDrawn = await p.$$eval("#report p.line", (ps) => ps.map((x) => x.textContent).filter((t) => t.startsWith("mesh ")));
   assert.deepStrictEqual(notDrawn, [`mesh '${path.join(meshes, "gripper.stl")}' not drawn: neither a binary STL (size does not match its triangle count) nor an ASCII STL`]);
+});
+
+test("--joints: sliders keep to the settings' ranges and start at their home values, where MuJoCo's poses are", async () => {
+  const settings = path.join(env("KALO_SOURCE_DIR"), "examples/robot_arm_settings.json");
+  const m = prepare("robot_arm_settings", path.join(models, "robot_arm.xml"), ["--joints", settings], []);
+  const { page: p, problems } = await open(m.html);
+  assert.deepStrictEqual(await p.evaluate(() => kalo.report()), m.report);
+  const dofs = Object.fromEntries((await p.evaluate(() => kalo.dofs())).map((d) => [d.name, d]));
+  // The ranges the settings file gives, a pattern's included.
+  for (const [name, range] of [["Base--Turret", [-2.8, 2.8]], ["Shoulder.Turret--UpperArm", [-1.6, 1.6]],
+    ["UpperArm--Forearm", [-2.2, 2.2]], ["Forearm--ToolPlate.slide1", [-0.02, 0.03]]]) {
+    assert.deepStrictEqual(dofs[name].range, range, name);
+    const slider = p.locator(`input[data-dof="${name}"]`);
+    assert.deepStrictEqual([Number(await slider.getAttribute("min")), Number(await slider.getAttribute("max"))], range, name);
+  }
+  const home = await p.evaluate(() => kalo.jointValues());
+  assert.strictEqual(home["Base--Turret"], 0.3);
+  assertPosesEqualMujoco(await poses(p), mujocoPoses(m.mjcf, home), "home pose");
+  await p.evaluate(() => { kalo.setJoint("Base--Turret", -1); kalo.reset(); });
+  assert.strictEqual(await p.evaluate(() => kalo.jointValues()["Base--Turret"]), 0.3);
+  assert.deepStrictEqual(problems, []);
 });
 
 test("the audit on the page: a model's flagged bodies are listed and outlined in red, as kalo-inspect --audit says", async () => {
