@@ -156,8 +156,9 @@ bool parseConvertOptions(const std::vector<std::string>& args, ConvertOptions& o
       }
       options.modelName = value;
     } else if (name == "--to") {
-      if (!kalo_toolkit::sim::formatFromName(value, &options.simulatorFormat)) {
-        error = "--to takes mjcf, sdf or urdf, not '" + value + "'";
+      options.toPage = value == "html";
+      if (!options.toPage && !kalo_toolkit::sim::formatFromName(value, &options.simulatorFormat)) {
+        error = "--to takes mjcf, sdf, urdf or html, not '" + value + "'";
         return false;
       }
       options.toSimulator = true;
@@ -210,6 +211,7 @@ std::string convertUsage() {
          "  --to mjcf|sdf|urdf       write OUTPUT as a simulator model (MuJoCo MJCF, SDFormat\n"
          "                           1.9 or URDF) instead of a multibody XML file, with the\n"
          "                           conventions and report lines of kalo-export (see its --help)\n"
+         "  --to html                write OUTPUT as the model page of kalo-view instead\n"
          "  -h, --help               show this text\n"
          "  --version                show the version\n"
          "\n"

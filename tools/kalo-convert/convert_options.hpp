@@ -25,6 +25,7 @@ struct ConvertOptions {
   std::string modelName;     ///< empty: the top definition's name
   std::string reportJson;    ///< empty: no machine-readable report
   bool toSimulator = false;  ///< --to given: write a simulator model instead of a multibody XML file
+  bool toPage = false;       ///< --to html: write the model page (kalo-view) instead
   kalo_toolkit::sim::Format simulatorFormat = kalo_toolkit::sim::Format::Mjcf;
   kalo_toolkit::sim::ExportOptions exportOptions;  ///< the simulator export's options (format aside)
   bool help = false;

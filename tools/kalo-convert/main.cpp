@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@
 
 #include "conversion_report.hpp"
 #include "convert_options.hpp"
+#include "page_writer.hpp"
 #include "reference_node_ids.hpp"
 
 namespace {
@@ -81,8 +83,25 @@ int run(const kalo_convert::ConvertOptions& options) {
                   util::fromErrorToStr(static_cast<KalotError>(result)) + ")");
     sim::ExportOptions exportOptions = options.exportOptions;
     exportOptions.format = options.simulatorFormat;
-    const sim::ExportResult exported =
-        sim::exportChecked(*converter.getZoltModel(), options.output, exportOptions);
+    sim::ExportResult exported;
+    if (options.toPage) {
+      kalo_view::PageOptions pageOptions{exportOptions.meshDir,
+                                         exportOptions.meshScale,
+                                         exportOptions.settingsFile,
+                                         {},
+                                         exportOptions.settingsText};
+      // The conversion's report text, one line each, goes on the page beside the export's.
+      std::istringstream conversion(converter.getConversionMessage());
+      for (std::string line; std::getline(conversion, line);)
+        if (!line.empty()) pageOptions.conversionReport.push_back(line);
+      const kalo_view::PageResult page =
+          kalo_view::writePage(*converter.getZoltModel(), pageOptions, options.output);
+      exported.code = page.code;
+      exported.error = page.error;
+      exported.report = page.report;
+    } else {
+      exported = sim::exportChecked(*converter.getZoltModel(), options.output, exportOptions);
+    }
     if (exported.code == 2) {
       // Settings that do not fit the model are a usage error, as in kalo-export.
       std::cerr << "kalo-convert: error: " << exported.error << "\n";
@@ -107,7 +126,9 @@ int run(const kalo_convert::ConvertOptions& options) {
   for (const Cad2Zolt::PairRecord& pair : converter.getPairRecords())
     welded += pair.status == KALOT_UNHANDLED_CONSTRAINT ? 1 : 0;
   std::cout << "Wrote " << options.output;
-  if (options.toSimulator) std::cout << " (" << sim::formatName(options.simulatorFormat) << ")";
+  if (options.toSimulator)
+    std::cout << " (" << (options.toPage ? std::string("html") : sim::formatName(options.simulatorFormat))
+              << ")";
   std::cout << ": " << converter.getPairRecords().size() << " constrained pairs, " << welded << " welded.\n";
 
   if (!options.reportJson.empty()) {

@@ -2,6 +2,8 @@
 // that a user can check an export (structure, frames, joints, mass totals).
 
 #include <cerrno>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -27,6 +29,7 @@ constexpr int kExitUsage = 2;
 
 const char kUsage[] =
     "Usage: kalo-inspect [--simplify 0|1|2|3] [--json | --dot] FILE\n"
+    "       kalo-inspect --audit [--json] [--mesh-dir DIR] [--mesh-scale S] [--simplify N] FILE\n"
     "\n"
     "Reads a multibody XML file and prints its model as a tree: subsystems\n"
     "(rigid ones marked), bodies with mass, frames with positions, joints with\n"
@@ -47,6 +50,15 @@ const char kUsage[] =
     "                 follower labelled with their primitives, joints that\n"
     "                 close a kinematic loop dashed, subsystems as clusters;\n"
     "                 render it with: kalo-inspect --dot FILE | dot -Tsvg -o graph.svg\n"
+    "  --audit        check every body's mass properties instead: density outside\n"
+    "                 100 to 25000 kg/m^3, principal moments that break the triangle\n"
+    "                 inequality, a moving body without mass, and against its mesh\n"
+    "                 file (STL, OBJ): the CG outside the mesh, the mesh's volume and\n"
+    "                 inertia against the stored ones (with the --mesh-scale that\n"
+    "                 makes the volumes agree); one line per finding, level first\n"
+    "  --mesh-dir DIR, --mesh-scale S\n"
+    "                 where the audit reads mesh files and their scale (default: each\n"
+    "                 body's length unit), as for kalo-export\n"
     "  -h, --help     print this help and exit\n"
     "  --version      print the version and exit\n"
     "\n"
@@ -59,7 +71,10 @@ struct Arguments {
   int simplify = 0;
   bool json = false;
   bool dot = false;
+  bool audit = false;
   bool help = false;
+  std::string meshDir;
+  double meshScale = 0.0;
   std::string file;
 };
 
@@ -83,6 +98,19 @@ std::string parseArguments(int argc, char** argv, Arguments& args) {
       args.json = true;
     } else if (!optionsEnded && arg == "--dot") {
       args.dot = true;
+    } else if (!optionsEnded && arg == "--audit") {
+      args.audit = true;
+    } else if (!optionsEnded && (arg == "--mesh-dir" || arg == "--mesh-scale")) {
+      if (i + 1 >= argc) return arg + " needs a value";
+      const std::string value = argv[++i];
+      if (arg == "--mesh-dir") {
+        args.meshDir = value;
+      } else {
+        char* end = nullptr;
+        args.meshScale = std::strtod(value.c_str(), &end);
+        if (value.empty() || *end != '\0' || !std::isfinite(args.meshScale) || !(args.meshScale > 0))
+          return "--mesh-scale takes a positive number, not '" + value + "'";
+      }
     } else if (!optionsEnded && (arg == "--simplify" || arg.rfind("--simplify=", 0) == 0)) {
       std::string value;
       if (arg == "--simplify") {
@@ -102,6 +130,7 @@ std::string parseArguments(int argc, char** argv, Arguments& args) {
     }
   }
   if (args.json && args.dot) return "--json and --dot cannot be combined";
+  if (args.audit && args.dot) return "--audit and --dot cannot be combined";
   if (!haveFile && !args.help) return "no file given";
   return std::string();
 }
@@ -153,7 +182,13 @@ int main(int argc, char** argv) {
     return kExitReadFailure;
   }
 
-  if (args.dot)
+  if (args.audit) {
+    std::string why;
+    if (!kalo_inspect::writeAuditReport(std::cout, *model, args.meshDir, args.meshScale, args.json, &why)) {
+      std::cerr << "kalo-inspect: '" << args.file << "': " << why << '\n';
+      return kExitReadFailure;
+    }
+  } else if (args.dot)
     kalo_inspect::writeDotReport(std::cout, *model);
   else if (args.json)
     kalo_inspect::writeJsonReport(std::cout, *model, args.simplify);

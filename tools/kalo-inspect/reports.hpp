@@ -29,4 +29,9 @@ void writeJsonReport(std::ostream& out, const kalo_toolkit::ZoltModel& model, in
 /// The kinematic graph in Graphviz DOT.
 void writeDotReport(std::ostream& out, const kalo_toolkit::ZoltModel& model);
 
+/// The mass-property audit's lines and a count, or JSON; false (with `error`)
+/// when the model cannot be laid out for export.
+bool writeAuditReport(std::ostream& out, const kalo_toolkit::ZoltModel& model, const std::string& meshDir,
+                      double meshScale, bool json, std::string* error);
+
 }  // namespace kalo_inspect

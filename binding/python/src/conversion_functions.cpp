@@ -19,6 +19,7 @@
 #include "host_values.hpp"
 #include "model_files.hpp"
 #include "path_arguments.hpp"
+#include "page_writer.hpp"
 #include "python_errors.hpp"
 #include "reference_node_ids.hpp"
 
@@ -345,6 +346,29 @@ std::string exportKeywordsText() {
   return text;
 }
 
+std::vector<std::string> viewModel(py::handle modelPath, py::handle outPath, const py::kwargs& kwargs) {
+  const std::string input = pathText(modelPath, "model_path");
+  const std::string output = pathText(outPath, "out_path");
+  // The page takes the export's mesh, simplify and joints options, read by the same table.
+  const sim::ExportOptions options = exportOptions("mjcf", kwargs, "view");
+  boost::shared_ptr<ZoltModel> model;
+  KalotError readError = KALOT_SUCCESS;
+  std::string reason;
+  kalo_view::PageResult result;
+  unlocked("view", [&] {
+    model = ZoltModel::readFromXML(&readError, input,
+                                   static_cast<MechanismSimplifier::Option>(options.simplify), &reason);
+    if (model)
+      result = kalo_view::writePage(
+          *model, {options.meshDir, options.meshScale, options.settingsFile, {}, options.settingsText}, output);
+  });
+  if (!model) {
+    raiseConversionError(readError, readFailureText(input, reason, readError, "multibody XML file"));
+  }
+  if (result.code != 0) raiseConversionError(result.code, result.error);
+  return result.report;
+}
+
 }  // namespace
 
 void defineConversionFunctions(py::module_& module) {
@@ -411,6 +435,20 @@ void defineConversionFunctions(py::module_& module) {
        "is True or False, joints also takes the settings as a dict):\n" +
        exportKeywordsText())
           .c_str());
+
+  module.def(
+      "view",
+      [](py::handle modelPath, py::handle outPath, const py::kwargs& kwargs) {
+        py::list lines;
+        for (const std::string& line : viewModel(modelPath, outPath, kwargs)) lines.append(localText(line));
+        return lines;
+      },
+      py::arg("model_path"), py::arg("out_path"),
+      "view(model_path, out_path, mesh_dir=..., mesh_scale=..., simplify=..., joints=...) -> list[str]\n\n"
+      "Writes the model page, as kalo-view does: one HTML file that opens from disk and shows\n"
+      "the model in 3-D with a slider per joint freedom, its kinematic tree, the mass-property\n"
+      "audit and the export report. Returns the report lines. Raises ConversionError when the\n"
+      "model cannot be read or the page cannot be written.");
 }
 
 }  // namespace kaloimport_py

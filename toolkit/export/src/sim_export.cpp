@@ -3,6 +3,9 @@
 
 #include <kalo_toolkit/sim_export.hpp>
 
+#include <kalo_toolkit/mass_audit.hpp>
+
+#include <cerrno>
 #include <cmath>
 
 #include <kalo_toolkit/atomic_file.hpp>
@@ -80,6 +83,10 @@ ExportResult exportText(const ZoltModel& model, const ExportOptions& options, co
         *text = writeUrdf(tree, &result.report);
         break;
     }
+    // The mass-property audit's findings belong beside the export's own corrections.
+    std::vector<AuditLine> audit;
+    if (auditMassProperties(model, AuditOptions{options.meshDir, options.meshScale}, &audit, nullptr))
+      for (const AuditLine& line : audit) result.report.push_back(auditLineText(line));
   } catch (const SettingsError& e) {
     result.code = 2;
     result.error = e.what();
