@@ -17,6 +17,7 @@
 #include "conversion_report.hpp"
 #include "convert_options.hpp"
 #include "reference_node_ids.hpp"
+#include "step_input.hpp"
 
 namespace {
 
@@ -28,18 +29,32 @@ int fail(const std::string& message) {
   return kExitFailure;
 }
 
-int run(const kalo_convert::ConvertOptions& options) {
+int run(kalo_convert::ConvertOptions& options, const kalo_convert::StepArgs& step) {
   using namespace kalo_toolkit;
 
   {
     std::ifstream probe(options.input, std::ios::binary);
     if (!probe) return fail("cannot open '" + options.input + "': " + std::strerror(errno));
   }
-  KalotError readError = KALOT_SUCCESS;
-  boost::shared_ptr<CadModel> top = CadModel::readContentFromXML(&readError, options.input);
-  if (!top)
-    return fail("'" + options.input + "' is not a readable CAD XML file (" + util::fromErrorToStr(readError) +
-                ")");
+  boost::shared_ptr<CadModel> top;
+  if (kalo_convert::isStepFile(options.input)) {
+    std::string importReport, error;
+    top = kalo_convert::importStepInput(step, options, importReport, error);
+    if (!top) return fail(error);
+    std::cout << importReport;
+    if (step.toCadXml) {
+      if (top->writeToXML(options.output) != KALOT_SUCCESS)
+        return fail("cannot write '" + options.output + "'");
+      std::cout << "Wrote " << options.output << " (CAD XML).\n";
+      return 0;
+    }
+  } else {
+    KalotError readError = KALOT_SUCCESS;
+    top = CadModel::readContentFromXML(&readError, options.input);
+    if (!top)
+      return fail("'" + options.input + "' is not a readable CAD XML file (" +
+                  util::fromErrorToStr(readError) + ")");
+  }
 
   const std::string name = !options.modelName.empty() ? options.modelName
                            : !top->getName().empty()  ? top->getName()
@@ -97,20 +112,23 @@ int run(const kalo_convert::ConvertOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> args(argv + 1, argv + argc);
+  std::vector<std::string> args(argv + 1, argv + argc);
   kalo_convert::ConvertOptions options;
+  kalo_convert::StepArgs step;
   std::string error;
-  if (!kalo_convert::parseConvertOptions(args, options, error)) {
+  if (!kalo_convert::takeStepOptions(args, step, error) ||
+      !kalo_convert::parseConvertOptions(args, options, error) ||
+      !kalo_convert::applyStepOptions(step, options, error)) {
     std::cerr << "kalo-convert: " << error << "\n"
               << "Try 'kalo-convert --help'.\n";
     return kExitUsage;
   }
   if (options.help) {
-    std::cout << kalo_convert::convertUsage();
+    std::cout << kalo_convert::convertUsage() << "\n" << kalo_convert::stepUsage();
     return 0;
   }
   try {
-    return run(options);
+    return run(options, step);
   } catch (const std::exception& e) {
     return fail(std::string("conversion failed: ") + e.what());
   } catch (...) {

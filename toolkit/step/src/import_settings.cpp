@@ -64,7 +64,8 @@ std::string text(const json& value, const std::string& pointer) {
 double positive(const json& value, const std::string& pointer, const char* unit) {
   if (!value.is_number()) refuse(pointer, std::string("expected a number (") + unit + ")");
   const double v = value.get<double>();
-  if (!std::isfinite(v) || !(v > 0)) refuse(pointer, std::string("expected a positive number (") + unit + ")");
+  if (!std::isfinite(v) || !(v > 0))
+    refuse(pointer, std::string("expected a positive number (") + unit + ")");
   return v;
 }
 
@@ -75,6 +76,8 @@ std::vector<std::pair<std::string, double>> patternTable(const json& value, cons
   for (auto it = value.begin(); it != value.end(); ++it) {
     const std::string at = pointer + "/" + token(it.key());
     if (it.key().empty()) refuse(at, "empty name pattern");
+    if (!defaultValue && it.key() == "default")
+      refuse(at, "no default here: masses not given come from densities");
     const double v = positive(it.value(), at, unit);
     if (defaultValue && it.key() == "default")
       *defaultValue = v;
@@ -147,12 +150,18 @@ void readTolerances(const json& value, const std::string& pointer, ImportSetting
 
 const char* pairJointName(PairJoint joint) {
   switch (joint) {
-    case PairJoint::Fixed: return "fixed";
-    case PairJoint::Ignore: return "ignore";
-    case PairJoint::Revolute: return "revolute";
-    case PairJoint::Prismatic: return "prismatic";
-    case PairJoint::Cylindrical: return "cylindrical";
-    case PairJoint::Ball: return "ball";
+    case PairJoint::Fixed:
+      return "fixed";
+    case PairJoint::Ignore:
+      return "ignore";
+    case PairJoint::Revolute:
+      return "revolute";
+    case PairJoint::Prismatic:
+      return "prismatic";
+    case PairJoint::Cylindrical:
+      return "cylindrical";
+    case PairJoint::Ball:
+      return "ball";
   }
   return "fixed";
 }
@@ -209,8 +218,8 @@ bool parseImportSettings(const std::string& textIn, ImportSettings* settings, st
       } else if (key == "tolerances") {
         readTolerances(v, at, s);
       } else {
-        refuse(at, "unknown key \"" + key +
-                       "\" (joints, ground, pairs, fasteners, density, mass, tolerances)");
+        refuse(at,
+               "unknown key \"" + key + "\" (joints, ground, pairs, fasteners, density, mass, tolerances)");
       }
     }
     *settings = std::move(s);

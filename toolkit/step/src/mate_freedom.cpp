@@ -103,7 +103,8 @@ std::string jointOfMates(const std::vector<Mate>& mates, double angleTolerance) 
     const gp_Vec axis = w[0].Magnitude() > w[1].Magnitude() ? w[0] : w[1];
     const double a = w[1].Dot(axis), b = -w[0].Dot(axis);  // a*w0 + b*w1 = 0 (w's are parallel)
     const gp_Vec slide = u[0] * a + u[1] * b;
-    if (slide.Magnitude() > 1e-9 && slide.Crossed(axis).Magnitude() < 1e-6 * slide.Magnitude() * axis.Magnitude())
+    if (slide.Magnitude() > 1e-9 &&
+        slide.Crossed(axis).Magnitude() < 1e-6 * slide.Magnitude() * axis.Magnitude())
       return "cylindrical";
   }
   if (k == 3 && rw == 3) return "ball";

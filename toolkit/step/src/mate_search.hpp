@@ -24,7 +24,7 @@ enum class MateKind { Axis, Face, Ball };
 
 struct Mate {
   MateKind kind = MateKind::Face;
-  gp_Pnt point;  ///< on the axis (middle of the overlap), the contact's centre, or the ball's centre
+  gp_Pnt point;      ///< on the axis (middle of the overlap), the contact's centre, or the ball's centre
   gp_Dir direction;  ///< the axis, or the first part's outward normal
   double diameter = 0;
   double area = 0;  ///< contact area

@@ -27,7 +27,8 @@ namespace {
 constexpr double kIntegrationAccuracy = 1e-11;
 
 /// The solid's outward normal at the middle of the face's parameter range, and that point.
-bool outwardNormal(const TopoDS_Face& face, const BRepAdaptor_Surface& surface, gp_Pnt& point, gp_Vec& normal) {
+bool outwardNormal(const TopoDS_Face& face, const BRepAdaptor_Surface& surface, gp_Pnt& point,
+                   gp_Vec& normal) {
   Standard_Real u0, u1, v0, v1;
   BRepTools::UVBounds(face, u0, u1, v0, v1);
   gp_Vec du, dv;
@@ -41,11 +42,16 @@ bool outwardNormal(const TopoDS_Face& face, const BRepAdaptor_Surface& surface, 
 
 const char* otherKind(GeomAbs_SurfaceType type) {
   switch (type) {
-    case GeomAbs_Cone: return "conical";
-    case GeomAbs_Torus: return "toroidal";
-    case GeomAbs_SurfaceOfRevolution: return "revolved";
-    case GeomAbs_SurfaceOfExtrusion: return "extruded";
-    default: return "free-form";
+    case GeomAbs_Cone:
+      return "conical";
+    case GeomAbs_Torus:
+      return "toroidal";
+    case GeomAbs_SurfaceOfRevolution:
+      return "revolved";
+    case GeomAbs_SurfaceOfExtrusion:
+      return "extruded";
+    default:
+      return "free-form";
   }
 }
 
@@ -181,7 +187,8 @@ double meshVolume(const std::vector<Triangle>& triangles) {
     const float* a = t.vertex[0];
     const float* b = t.vertex[1];
     const float* c = t.vertex[2];
-    sum += a[0] * (double(b[1]) * c[2] - double(b[2]) * c[1]) - a[1] * (double(b[0]) * c[2] - double(b[2]) * c[0]) +
+    sum += a[0] * (double(b[1]) * c[2] - double(b[2]) * c[1]) -
+           a[1] * (double(b[0]) * c[2] - double(b[2]) * c[0]) +
            a[2] * (double(b[0]) * c[1] - double(b[1]) * c[0]);
   }
   return sum / 6.0;

@@ -37,7 +37,7 @@ std::string labelName(const TDF_Label& label) {
   return out;
 }
 
-std::optional<Rgba> labelColour(const Handle(XCAFDoc_ColorTool)& colours, const TDF_Label& label) {
+std::optional<Rgba> labelColour(const Handle(XCAFDoc_ColorTool) & colours, const TDF_Label& label) {
   Quantity_ColorRGBA c;
   if (colours->GetColor(label, XCAFDoc_ColorSurf, c) || colours->GetColor(label, XCAFDoc_ColorGen, c)) {
     Rgba out;
@@ -51,7 +51,7 @@ std::optional<Rgba> labelColour(const Handle(XCAFDoc_ColorTool)& colours, const 
 
 class TreeReader {
  public:
-  TreeReader(const Handle(XCAFDoc_ShapeTool)& shapes, const Handle(XCAFDoc_ColorTool)& colours,
+  TreeReader(const Handle(XCAFDoc_ShapeTool) & shapes, const Handle(XCAFDoc_ColorTool) & colours,
              StepDocument& doc)
       : shapes_(shapes), colours_(colours), doc_(doc) {}
 
@@ -123,9 +123,9 @@ bool lengthUnitOfName(const std::string& nameIn, KalotLengthUnit* unit, double* 
     double metres;
   };
   // Prefixed forms first: "millimetre" also contains "metre".
-  static const Known kKnown[] = {{"milli", KALOT_LENGTH_MM, 0.001}, {"centi", KALOT_LENGTH_CM, 0.01},
-                                 {"kilo", KALOT_LENGTH_KM, 1000.0}, {"inch", KALOT_LENGTH_IN, 0.0254},
-                                 {"foot", KALOT_LENGTH_FT, 0.3048}, {"feet", KALOT_LENGTH_FT, 0.3048},
+  static const Known kKnown[] = {{"milli", KALOT_LENGTH_MM, 0.001},   {"centi", KALOT_LENGTH_CM, 0.01},
+                                 {"kilo", KALOT_LENGTH_KM, 1000.0},   {"inch", KALOT_LENGTH_IN, 0.0254},
+                                 {"foot", KALOT_LENGTH_FT, 0.3048},   {"feet", KALOT_LENGTH_FT, 0.3048},
                                  {"mile", KALOT_LENGTH_MI, 1609.344}, {"yard", KALOT_LENGTH_YD, 0.9144},
                                  {"metre", KALOT_LENGTH_M, 1.0},      {"meter", KALOT_LENGTH_M, 1.0}};
   if (name.find("micro") != std::string::npos || name.find("nano") != std::string::npos) return false;
@@ -182,7 +182,8 @@ StepDocument readStepDocument(const std::string& path) {
   }
   TreeReader tree(shapes, colours, doc);
   std::vector<size_t> rootDefs;
-  for (Standard_Integer i = 1; i <= roots.Length(); ++i) rootDefs.push_back(tree.definitionOf(roots.Value(i), 0));
+  for (Standard_Integer i = 1; i <= roots.Length(); ++i)
+    rootDefs.push_back(tree.definitionOf(roots.Value(i), 0));
   if (rootDefs.size() == 1 && doc.definitions[rootDefs[0]].assembly) {
     doc.top = rootDefs[0];
   } else {

@@ -9,6 +9,8 @@
 #include <set>
 #include <stdexcept>
 
+#include <Message.hxx>
+#include <Message_Messenger.hxx>
 #include <Standard_Failure.hxx>
 
 #include <boost/make_shared.hpp>
@@ -126,7 +128,8 @@ class Importer {
       meshNames_[d] = name + ".stl";
       if (options_.meshDir.empty()) continue;
       const std::string file = options_.meshDir + "/" + meshNames_[d];
-      if (!writeBinaryStl(file, meshPart(def.shape, k_))) throw ImportError{"cannot write the mesh '" + file + "'"};
+      if (!writeBinaryStl(file, meshPart(def.shape, k_)))
+        throw ImportError{"cannot write the mesh '" + file + "'"};
     }
   }
 
@@ -153,8 +156,7 @@ class Importer {
         density = options_.settings.densities[i].second;
         chosen = true;
       }
-    if (!chosen)
-      result_.report.push_back(def.name + ": density " + number(density) + " kg/m³ (the default)");
+    if (!chosen) result_.report.push_back(def.name + ": density " + number(density) + " kg/m³ (the default)");
     m.mass = density * volumeM3;
     m.volume = v.volume * k_ * k_ * k_;
     m.area = v.area * k_ * k_;
@@ -254,9 +256,9 @@ class Importer {
         kalot_vis_mat_prop childColour;
         if (child.colour) childColour = material(*child.colour);
         const bool subAssembly = doc_.definitions[child.definition].assembly;
-        models_[d]->addCadModelRef(boost::make_shared<CadModelRef>(
-            name, "", models_[child.definition], rotation, translation, s, subAssembly, false,
-            child.colour ? &childColour : nullptr));
+        models_[d]->addCadModelRef(
+            boost::make_shared<CadModelRef>(name, "", models_[child.definition], rotation, translation, s,
+                                            subAssembly, false, child.colour ? &childColour : nullptr));
       }
     }
   }
@@ -323,7 +325,8 @@ class Importer {
 
   bool isFastener(const Instance& in) const {
     for (const std::string& pattern : options_.settings.fasteners)
-      if (namePatternMatches(pattern, in.name) || namePatternMatches(pattern, doc_.definitions[in.definition].name))
+      if (namePatternMatches(pattern, in.name) ||
+          namePatternMatches(pattern, doc_.definitions[in.definition].name))
         return true;
     return false;
   }
@@ -377,7 +380,8 @@ class Importer {
   }
 
   /// The constraints that make `joint` from the pair's mates; empty when the mates hold no such geometry.
-  std::vector<Constraint> forJoint(PairJoint joint, const std::vector<Mate>& mates, const gp_Pnt& where) const {
+  std::vector<Constraint> forJoint(PairJoint joint, const std::vector<Mate>& mates,
+                                   const gp_Pnt& where) const {
     const Mate* axis = firstOf(mates, MateKind::Axis);
     const Mate* ball = firstOf(mates, MateKind::Ball);
     switch (joint) {
@@ -425,7 +429,8 @@ class Importer {
   /// Adds the constraints to the innermost assembly holding both parts, once per copy of that assembly.
   void place(const Instance& a, const Instance& b, const std::vector<Constraint>& constraints) {
     size_t depth = 0;
-    while (depth < a.childPath.size() && depth < b.childPath.size() && a.childPath[depth] == b.childPath[depth])
+    while (depth < a.childPath.size() && depth < b.childPath.size() &&
+           a.childPath[depth] == b.childPath[depth])
       ++depth;
     size_t owner = doc_.top;
     for (size_t i = 0; i < depth; ++i) owner = doc_.definitions[owner].children[a.childPath[i]].definition;
@@ -516,8 +521,8 @@ class Importer {
     for (const PartPair& p : found) {
       const auto s = settings.find({p.first, p.second});
       for (const std::string& kind : p.touching)
-        result_.report.push_back(instances_[p.first].path + " – " + instances_[p.second].path + ": a " + kind +
-                                 " face touches; no mate made from it");
+        result_.report.push_back(instances_[p.first].path + " – " + instances_[p.second].path + ": a " +
+                                 kind + " face touches; no mate made from it");
       if (p.mates.empty() && s == settings.end()) continue;
       join(p.first, p.second, p.mates, s == settings.end() ? nullptr : s->second);
       done.insert({p.first, p.second});
@@ -542,6 +547,21 @@ class Importer {
   std::set<std::string> placedPairs_;
 };
 
+/// OpenCASCADE's messages go nowhere while the import runs: kalo reports in its result, it does not log.
+class QuietMessages {
+ public:
+  QuietMessages() : messenger_(Message::DefaultMessenger()), saved_(messenger_->Printers()) {
+    messenger_->ChangePrinters().Clear();
+  }
+  ~QuietMessages() { messenger_->ChangePrinters() = saved_; }
+  QuietMessages(const QuietMessages&) = delete;
+  QuietMessages& operator=(const QuietMessages&) = delete;
+
+ private:
+  Handle(Message_Messenger) messenger_;
+  Message_SequenceOfPrinters saved_;
+};
+
 std::string quoted(const std::string& text) {
   std::string out = "\"";
   for (unsigned char c : text) {
@@ -564,6 +584,7 @@ std::string quoted(const std::string& text) {
 StepImportResult importStep(const std::string& path, const StepImportOptions& options) {
   StepImportResult failed;
   failed.code = 1;
+  const QuietMessages quiet;
   try {
     return Importer(path, options).run();
   } catch (const ImportError& e) {
@@ -588,8 +609,8 @@ std::string matesAsSettings(const StepImportResult& result, const ImportSettings
     if (std::find(std::begin(kKinds), std::end(kKinds), p.joint) == std::end(kKinds)) continue;
     out += first ? "\n" : ",\n";
     first = false;
-    out += "    {\"parts\": [" + quoted(p.first) + ", " + quoted(p.second) + "], \"joint\": " + quoted(p.joint) +
-           ", \"note\": " + quoted(p.report) + "}";
+    out += "    {\"parts\": [" + quoted(p.first) + ", " + quoted(p.second) +
+           "], \"joint\": " + quoted(p.joint) + ", \"note\": " + quoted(p.report) + "}";
   }
   out += first ? "]\n}\n" : "\n  ]\n}\n";
   return out;

@@ -44,10 +44,12 @@ TEST(ImportSettings, EverySectionIsRead) {
 TEST(ImportSettings, ErrorsNameTheKeyAndLeaveTheSettingsAlone) {
   const std::pair<const char*, const char*> cases[] = {
       {R"({"grond": "Base"})",
-       "settings: /grond: unknown key \"grond\" (joints, ground, pairs, fasteners, density, mass, tolerances)"},
+       "settings: /grond: unknown key \"grond\" (joints, ground, pairs, fasteners, density, mass, "
+       "tolerances)"},
       {R"({"ground": 3})", "settings: /ground: expected a text"},
       {R"({"pairs": [{"parts": ["A", "B"], "joint": "hinge"}]})",
-       "settings: /pairs/0/joint: \"hinge\" is not one of fixed, ignore, revolute, prismatic, cylindrical, ball"},
+       "settings: /pairs/0/joint: \"hinge\" is not one of fixed, ignore, revolute, prismatic, cylindrical, "
+       "ball"},
       {R"({"pairs": [{"parts": ["A", "B"], "joint": "ball"}, {"parts": ["A"], "joint": "ball"}]})",
        "settings: /pairs/1/parts: expected two instance paths"},
       {R"({"pairs": [{"parts": ["A", "B"]}]})", "settings: /pairs/0: missing key \"joint\""},
@@ -55,9 +57,11 @@ TEST(ImportSettings, ErrorsNameTheKeyAndLeaveTheSettingsAlone) {
        "settings: /pairs/0/why: unknown key \"why\" (parts, joint, note)"},
       {R"({"density": {"Arm": -1}})", "settings: /density/Arm: expected a positive number (kg/m^3)"},
       {R"({"density": {"a/b": "heavy"}})", "settings: /density/a~1b: expected a number (kg/m^3)"},
-      {R"({"mass": {"default": 1}})", "settings: /mass/default: expected a positive number (kg)"},
+      {R"({"mass": {"default": 1}})",
+       "settings: /mass/default: no default here: masses not given come from densities"},
       {R"({"tolerances": {"angle": 0}})", "settings: /tolerances/angle: expected a positive number (rad)"},
-      {R"({"tolerances": {"clearance": -1}})", "settings: /tolerances/clearance: expected a non-negative number (m)"},
+      {R"({"tolerances": {"clearance": -1}})",
+       "settings: /tolerances/clearance: expected a non-negative number (m)"},
       {R"({"fasteners": "bolt"})", "settings: /fasteners: expected a list of name patterns"},
       {R"([1, 2])", "settings: /: expected an object of sections"},
   };

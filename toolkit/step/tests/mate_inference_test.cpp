@@ -32,7 +32,9 @@ using kalo_toolkit::Joint;
 // ---- the fixtures (millimetres) ---------------------------------------------------------------------
 
 /// A block 80 x 60 x 20 with a bore of radius 5 at (30, 30) through it.
-TopoDS_Shape boredBase() { return cut(box(0, 0, 0, 80, 60, 20), cylinder(30, 30, 0, gp_Dir(0, 0, 1), 5, 20)); }
+TopoDS_Shape boredBase() {
+  return cut(box(0, 0, 0, 80, 60, 20), cylinder(30, 30, 0, gp_Dir(0, 0, 1), 5, 20));
+}
 
 /// A plate 40 x 20 x 8 with a pin of radius 5 and length 20 below its origin.
 TopoDS_Shape pinnedArm() {
@@ -54,8 +56,8 @@ std::string pinInBore(const std::string& file) {
 
 std::string slider(const std::string& file) {
   StepAssembly a("Slide");
-  a.place(a.top(), a.part("Rail", cut(box(0, 0, 0, 100, 30, 20), box(0, 10, 10, 100, 10, 10))), placement(0, 0, 0),
-          "Rail");
+  a.place(a.top(), a.part("Rail", cut(box(0, 0, 0, 100, 30, 20), box(0, 10, 10, 100, 10, 10))),
+          placement(0, 0, 0), "Rail");
   a.place(a.top(), a.part("Slider", box(0, 0, 0, 20, 10, 10)), placement(40, 10, 10), "Slider");
   a.write(file);
   return file;
@@ -70,11 +72,13 @@ std::string ballInSocket(const std::string& file) {
   return file;
 }
 
-/// A plate with a clearance hole (radius 3.25) at (15, 15) and a tight one (radius 3) at (35, 15), a bolt in each.
+/// A plate with a clearance hole (radius 3.25) at (15, 15) and a tight one (radius 3) at (35, 15), a bolt in
+/// each.
 std::string boltedPlate(const std::string& file) {
   StepAssembly a("Bolted");
-  const TopoDS_Shape plate = cut(cut(box(0, 0, 0, 50, 30, 10), cylinder(15, 15, 0, gp_Dir(0, 0, 1), 3.25, 10)),
-                                 cylinder(35, 15, 0, gp_Dir(0, 0, 1), 3, 10));
+  const TopoDS_Shape plate =
+      cut(cut(box(0, 0, 0, 50, 30, 10), cylinder(15, 15, 0, gp_Dir(0, 0, 1), 3.25, 10)),
+          cylinder(35, 15, 0, gp_Dir(0, 0, 1), 3, 10));
   a.place(a.top(), a.part("Plate", plate), placement(0, 0, 0), "Plate");
   const TDF_Label b = a.part("M6 Bolt", bolt());
   a.place(a.top(), b, placement(15, 15, 10), "Loose");
@@ -104,9 +108,9 @@ struct Converted {
 
 std::vector<std::string> constraintsOf(const CadModel& m) {
   std::vector<std::string> out;
-  for (const auto& c : m.constrains) out.push_back(c->getName() + " " + std::to_string(c->getType()) + "/" +
-                                                   std::to_string(c->getEntity1Type()) + "/" +
-                                                   std::to_string(c->getEntity2Type()));
+  for (const auto& c : m.constrains)
+    out.push_back(c->getName() + " " + std::to_string(c->getType()) + "/" +
+                  std::to_string(c->getEntity1Type()) + "/" + std::to_string(c->getEntity2Type()));
   return out;
 }
 
@@ -133,7 +137,8 @@ bool reported(const StepImportResult& r, const std::string& line) {
 TEST(MateInference, PinInABoreIsARevoluteAboutTheBoresAxis) {
   const StepImportResult r = importOrFail(pinInBore(scratch("hinge.step")));
   ASSERT_TRUE(r.model);
-  EXPECT_EQ(constraintsOf(*r.model), (std::vector<std::string>{"Base|Arm:axis1 0/1/1", "Base|Arm:face1 0/2/2"}));
+  EXPECT_EQ(constraintsOf(*r.model),
+            (std::vector<std::string>{"Base|Arm:axis1 0/1/1", "Base|Arm:face1 0/2/2"}));
   // Contact: the pin's 20 mm of a radius 5 cylinder, and the plate's 40 x 20 underside less the pin.
   const double area = 20 * 2 * M_PI * 5 + 800 - M_PI * 25;
   EXPECT_EQ(std::lround(area), 1350);
@@ -165,8 +170,9 @@ TEST(MateInference, SliderInASlotIsPrismaticAlongTheSlot) {
   const StepImportResult r = importOrFail(slider(scratch("slide.step")));
   ASSERT_TRUE(r.model);
   // Floor and both walls.
-  EXPECT_EQ(constraintsOf(*r.model), (std::vector<std::string>{"Rail|Slider:face1 0/2/2", "Rail|Slider:face2 0/2/2",
-                                                               "Rail|Slider:face3 0/2/2"}));
+  EXPECT_EQ(constraintsOf(*r.model),
+            (std::vector<std::string>{"Rail|Slider:face1 0/2/2", "Rail|Slider:face2 0/2/2",
+                                      "Rail|Slider:face3 0/2/2"}));
   EXPECT_TRUE(reported(r, "Rail – Slider: prismatic from 3 faces, 600 mm² contact"));
   const Converted c(r);
   const auto* pair = c.pair("Rail|Slider");
@@ -201,7 +207,8 @@ TEST(MateInference, BoltsAreWeldedUnlessTheSettingsSayOtherwise) {
   EXPECT_EQ(constraintsOf(*r.model),
             (std::vector<std::string>{"Plate|Loose:fixed1 7/0/0", "Plate|Tight:fixed1 7/0/0"}));
   EXPECT_TRUE(reported(r, "Plate – Tight: fixed (fastener Tight) from a 6 mm cylinder and a face, " +
-                              std::to_string(std::lround(10 * 2 * M_PI * 3 + M_PI * (25 - 9))) + " mm² contact"));
+                              std::to_string(std::lround(10 * 2 * M_PI * 3 + M_PI * (25 - 9))) +
+                              " mm² contact"));
   {
     const Converted c(r);
     const auto* tight = c.pair("Plate|Tight");
@@ -237,8 +244,9 @@ TEST(MateInference, AClearanceFitMatesOnlyWithinTheClearance) {
   // 0.25 mm of radial play: within the default 0.5 mm, the loose bolt turns in its hole.
   StepImportResult r = importOrFail(file, settings);
   ASSERT_TRUE(r.model);
-  EXPECT_EQ(constraintsOf(*r.model), (std::vector<std::string>{"Plate|Loose:axis1 0/1/1", "Plate|Loose:face1 0/2/2",
-                                                               "Plate|Tight:axis1 0/1/1", "Plate|Tight:face1 0/2/2"}));
+  EXPECT_EQ(constraintsOf(*r.model),
+            (std::vector<std::string>{"Plate|Loose:axis1 0/1/1", "Plate|Loose:face1 0/2/2",
+                                      "Plate|Tight:axis1 0/1/1", "Plate|Tight:face1 0/2/2"}));
   EXPECT_EQ(r.pairs.at(0).joint, "revolute");
   {
     const Converted c(r);
@@ -253,8 +261,9 @@ TEST(MateInference, AClearanceFitMatesOnlyWithinTheClearance) {
   settings.clearance = 0.0001;
   r = importOrFail(file, settings);
   ASSERT_TRUE(r.model);
-  EXPECT_EQ(constraintsOf(*r.model), (std::vector<std::string>{"Plate|Loose:face1 0/2/2", "Plate|Tight:axis1 0/1/1",
-                                                               "Plate|Tight:face1 0/2/2"}));
+  EXPECT_EQ(constraintsOf(*r.model),
+            (std::vector<std::string>{"Plate|Loose:face1 0/2/2", "Plate|Tight:axis1 0/1/1",
+                                      "Plate|Tight:face1 0/2/2"}));
   EXPECT_EQ(r.pairs.at(0).joint, "planar");
 }
 
@@ -269,8 +278,9 @@ TEST(MateInference, TwoPinsOnParallelAxesLeaveNoFreedom) {
   a.write(scratch("pinned.step"));
   const StepImportResult r = importOrFail(scratch("pinned.step"));
   ASSERT_TRUE(r.model);
-  EXPECT_EQ(constraintsOf(*r.model), (std::vector<std::string>{"Base|Link:axis1 0/1/1", "Base|Link:axis2 0/1/1",
-                                                               "Base|Link:face1 0/2/2"}));
+  EXPECT_EQ(
+      constraintsOf(*r.model),
+      (std::vector<std::string>{"Base|Link:axis1 0/1/1", "Base|Link:axis2 0/1/1", "Base|Link:face1 0/2/2"}));
   EXPECT_EQ(r.pairs.at(0).joint, "fixed");
   const Converted c(r);
   const auto* pair = c.pair("Base|Link");

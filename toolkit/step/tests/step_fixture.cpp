@@ -14,6 +14,8 @@
 #include <BRepPrimAPI_MakeCylinder.hxx>
 #include <BRepPrimAPI_MakeSphere.hxx>
 #include <Interface_Static.hxx>
+#include <Message.hxx>
+#include <Message_Messenger.hxx>
 #include <Quantity_Color.hxx>
 #include <STEPCAFControl_Writer.hxx>
 #include <STEPControl_Controller.hxx>
@@ -68,12 +70,18 @@ void StepAssembly::write(const std::string& path, const std::string& unit) {
   shapes_->UpdateAssemblies();
   STEPControl_Controller::Init();
   Interface_Static::SetCVal("write.step.unit", unit.c_str());
+  // The writer's statistics would fill the test log.
+  const Handle(Message_Messenger) messenger = Message::DefaultMessenger();
+  const Message_SequenceOfPrinters printers = messenger->Printers();
+  messenger->ChangePrinters().Clear();
   STEPCAFControl_Writer writer;
   writer.SetColorMode(Standard_True);
   writer.SetNameMode(Standard_True);
-  if (!writer.Transfer(doc_, STEPControl_AsIs) || writer.Write(path.c_str()) != IFSelect_RetDone)
-    throw std::runtime_error("cannot write " + path);
+  const bool written =
+      writer.Transfer(doc_, STEPControl_AsIs) && writer.Write(path.c_str()) == IFSelect_RetDone;
+  messenger->ChangePrinters() = printers;
   Interface_Static::SetCVal("write.step.unit", "MM");
+  if (!written) throw std::runtime_error("cannot write " + path);
 }
 
 TopoDS_Shape box(double x0, double y0, double z0, double dx, double dy, double dz) {
@@ -110,7 +118,8 @@ std::string scratch(const std::string& name) {
   return ::testing::TempDir() + "kalo_step_" + info->test_suite_name() + "_" + info->name() + "_" + name;
 }
 
-StepImportResult importOrFail(const std::string& path, const ImportSettings& settings, const std::string& meshDir) {
+StepImportResult importOrFail(const std::string& path, const ImportSettings& settings,
+                              const std::string& meshDir) {
   StepImportOptions options;
   options.settings = settings;
   options.meshDir = meshDir;

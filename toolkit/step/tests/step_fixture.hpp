@@ -30,7 +30,8 @@ class StepAssembly {
   TDF_Label part(const std::string& name, const TopoDS_Shape& shape);
   TDF_Label assembly(const std::string& name);
   /// Places `child` in `parent` under the instance name `name`.
-  TDF_Label place(const TDF_Label& parent, const TDF_Label& child, const gp_Trsf& where, const std::string& name);
+  TDF_Label place(const TDF_Label& parent, const TDF_Label& child, const gp_Trsf& where,
+                  const std::string& name);
   void colour(const TDF_Label& label, double r, double g, double b);
   /// Writes the file with lengths in `unit` ("MM", "M", "INCH"); throws on failure.
   void write(const std::string& path, const std::string& unit = "MM");

@@ -73,7 +73,6 @@ class ReadBack : public ::testing::Test {
 
 std::string* ReadBack::path_ = nullptr;
 
-
 TEST_F(ReadBack, NamesPlacementsAndUnitsAreThoseOfTheFile) {
   const StepImportResult r = importOrFail(*path_);
   ASSERT_TRUE(r.model);
@@ -94,8 +93,10 @@ TEST_F(ReadBack, NamesPlacementsAndUnitsAreThoseOfTheFile) {
   const auto expectPlacement = [](const CadModelRef& ref, const gp_Trsf& want) {
     SCOPED_TRACE(ref.getName());
     for (int c = 0; c < 3; ++c)
-      for (int row = 0; row < 3; ++row) EXPECT_NEAR(ref.getRotation()[c * 3 + row], want.Value(row + 1, c + 1), 1e-12);
-    for (int i = 0; i < 3; ++i) EXPECT_NEAR(ref.getTranslation()[i], want.TranslationPart().Coord(i + 1), 1e-12);
+      for (int row = 0; row < 3; ++row)
+        EXPECT_NEAR(ref.getRotation()[c * 3 + row], want.Value(row + 1, c + 1), 1e-12);
+    for (int i = 0; i < 3; ++i)
+      EXPECT_NEAR(ref.getTranslation()[i], want.TranslationPart().Coord(i + 1), 1e-12);
     EXPECT_EQ(ref.getScale(), 1.0);
   };
   expectPlacement(child(top, 0), placement(100, 0, 0, 90));

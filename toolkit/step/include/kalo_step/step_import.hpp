@@ -18,9 +18,9 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include <kalo_toolkit/kalot_types.h>
 #include <kalo_step/export.hpp>
 #include <kalo_step/import_settings.hpp>
-#include <kalo_toolkit/kalot_types.h>
 
 namespace kalo_toolkit {
 class CadModel;
