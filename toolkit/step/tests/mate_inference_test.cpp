@@ -19,6 +19,8 @@
 #include <kalo_toolkit/joint.hpp>
 #include <kalo_toolkit/primitive.hpp>
 
+#include <BRepPrimAPI_MakeCone.hxx>
+
 #include "step_fixture.hpp"
 
 namespace kalo_step {
@@ -285,9 +287,12 @@ TEST(MateInference, TwoPinsOnParallelAxesLeaveNoFreedom) {
   const Converted c(r);
   const auto* pair = c.pair("Base|Link");
   ASSERT_NE(pair, nullptr);
-  // Nothing is left free: the converter welds the pair.
-  for (size_t i = 0; i < pair->joint->getPrimitiveCount(); ++i)
-    EXPECT_EQ(pair->joint->getPrimitiveAt(i)->getType(), KALOT_PRIM_WELD);
+  // Nothing is left free: the converter makes a weld, a solved joint rather than a failure.
+  EXPECT_EQ(pair->status, KALOT_SUCCESS);
+  EXPECT_EQ(primitiveTypes(*pair->joint), (std::vector<KalotPrimType>{KALOT_PRIM_WELD}));
+  EXPECT_TRUE(reported(r, "Base – Link: fixed from 2 cylinders and a face, " +
+                              std::to_string(std::lround(2 * 10 * 2 * M_PI * 4 + 60 * 30 - 2 * M_PI * 16)) +
+                              " mm² contact"));
 }
 
 TEST(MateInference, PartsOfANestedTurnedSubAssemblyMateAcrossLevels) {
@@ -311,6 +316,20 @@ TEST(MateInference, PartsOfANestedTurnedSubAssemblyMateAcrossLevels) {
   EXPECT_EQ(pair->status, KALOT_SUCCESS) << pair->report;
   ASSERT_EQ(primitiveTypes(*pair->joint), (std::vector<KalotPrimType>{KALOT_PRIM_REVOLUTE}));
   expectAxis(*pair->joint, 0, KALOT_PRIM_REVOLUTE, gp_Dir(0, 0, 1));
+}
+
+TEST(MateInference, TouchingConesMakeNoMateButAReportLine) {
+  StepAssembly a("Valve");
+  const TopoDS_Shape seat =
+      BRepPrimAPI_MakeCone(gp_Ax2(gp_Pnt(20, 20, 0), gp_Dir(0, 0, 1)), 5, 10, 20).Shape();
+  a.place(a.top(), a.part("Seat", cut(box(0, 0, 0, 40, 40, 20), seat)), placement(0, 0, 0), "Seat");
+  a.place(a.top(), a.part("Plug", seat), placement(0, 0, 0), "Plug");
+  a.write(scratch("valve.step"));
+  const StepImportResult r = importOrFail(scratch("valve.step"));
+  ASSERT_TRUE(r.model);
+  EXPECT_EQ(r.model->getConstrainCount(), 0u);
+  EXPECT_TRUE(r.pairs.empty());
+  EXPECT_TRUE(reported(r, "Seat – Plug: a conical face touches; no mate made from it"));
 }
 
 TEST(MateInference, MatesOutReadsBackAsTheSameJoints) {

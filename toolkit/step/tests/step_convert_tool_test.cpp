@@ -83,12 +83,15 @@ TEST_F(ConvertStep, WritesTheMultibodyFileMeshesAndMates) {
   ASSERT_EQ(back.pairs.size(), 1u);
   EXPECT_EQ(back.pairs[0].joint, PairJoint::Revolute);
 
-  // The same with the output twice: byte for byte.
+  // The same with the output twice: byte for byte, meshes included.
+  const std::string mesh = slurp(dir + "/hinge_meshes/Arm.stl");
   ASSERT_EQ(
       convert(step + " " + dir + "/again.xml --settings " + settings + " --mesh-dir " + dir + "/hinge_meshes")
           .status,
       0);
   EXPECT_EQ(slurp(dir + "/again.xml"), xml);
+  EXPECT_EQ(slurp(dir + "/hinge_meshes/Arm.stl"), mesh);
+  EXPECT_GT(mesh.size(), 84u);
 }
 
 TEST_F(ConvertStep, WritesSimulatorModelsAndCadXml) {
