@@ -220,7 +220,8 @@ class Importer {
   }
 
   std::string geometryFileName(size_t d) const {
-    if (doc_.definitions[d].assembly) return "";
+    // No mesh written, no name: a name without its file would only send the exports looking.
+    if (doc_.definitions[d].assembly || options_.meshDir.empty()) return "";
     const std::string prefix = !options_.meshPrefix.empty() ? options_.meshPrefix
                                : options_.meshDir.empty()   ? std::string()
                                                             : options_.meshDir + "/";
@@ -242,9 +243,12 @@ class Importer {
                                                 geometryFileName(d), def.colour ? &colour : nullptr);
       std::set<std::string> names;
       for (const PlacedChild& child : def.children) {
-        // Sibling names made unique, so that every placed part has a path of its own.
-        std::string name = child.name;
-        for (int n = 1; names.count(name); ++n) name = child.name + "-" + std::to_string(n);
+        // Sibling names made unique and free of the path separator, so that every placed part has a
+        // path of its own.
+        std::string base = child.name;
+        std::replace(base.begin(), base.end(), '/', '_');
+        std::string name = base;
+        for (int n = 1; names.count(name); ++n) name = base + "-" + std::to_string(n);
         names.insert(name);
         childNames_[d].push_back(name);
         const double s = std::fabs(child.placement.ScaleFactor());

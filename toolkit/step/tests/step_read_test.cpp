@@ -195,6 +195,10 @@ TEST_F(ReadBack, MeshesHoldTheSolidsVolumeAndColoursReachTheMaterial) {
     EXPECT_LE(std::fabs(v - w.volume), 0.005 * w.volume) << w.file << ": " << v;
   }
   EXPECT_TRUE(child(top, 5).getCadModel()->getGeometryFileName().empty());
+  // Without a mesh folder nothing is written and no part names a file.
+  const StepImportResult bare = importOrFail(*path_);
+  ASSERT_TRUE(bare.model);
+  EXPECT_TRUE(child(*bare.model, 0).getCadModel()->getGeometryFileName().empty());
 
   const kalot_vis_mat_prop* colour = child(top, 0).getCadModel()->getMatProp();
   ASSERT_NE(colour, nullptr);

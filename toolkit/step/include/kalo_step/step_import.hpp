@@ -29,7 +29,8 @@ class CadModel;
 namespace kalo_step {
 
 struct StepImportOptions {
-  /// Folder the STL files are written to (created when missing); empty: no meshes written.
+  /// Folder the STL files are written to (created when missing); empty: no meshes written and
+  /// no geometry file names.
   std::string meshDir;
   /// What each definition's geometry file name starts with, before the STL file's name;
   /// empty: meshDir followed by "/".
