@@ -6,6 +6,8 @@
 #include <fstream>
 #include <string>
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <kalo_toolkit/cad_model.hpp>
@@ -45,7 +47,9 @@ void expectPoint(const double* got, double x, double y, double z) {
 class ReadBack : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    path_ = new std::string(::testing::TempDir() + "kalo_step_read_back.step");
+    // One file per process: ctest runs the tests of this suite side by side.
+    path_ =
+        new std::string(::testing::TempDir() + "kalo_step_read_back_" + std::to_string(getpid()) + ".step");
     StepAssembly a("Bench");
     const TDF_Label block = a.part("Block", box(0, 0, 0, 30, 20, 10));
     a.colour(block, 0.1, 0.2, 0.3);
@@ -178,7 +182,7 @@ TEST_F(ReadBack, MassPropertiesMatchClosedForms) {
 }
 
 TEST_F(ReadBack, MeshesHoldTheSolidsVolumeAndColoursReachTheMaterial) {
-  const std::string meshes = ::testing::TempDir() + "kalo_step_read_back_meshes";
+  const std::string meshes = scratch("meshes");
   const StepImportResult r = importOrFail(*path_, {}, meshes);
   ASSERT_TRUE(r.model);
   const CadModel& top = *r.model;
