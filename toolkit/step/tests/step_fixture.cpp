@@ -24,6 +24,13 @@
 #include <XCAFApp_Application.hxx>
 #include <XCAFDoc_DocumentTool.hxx>
 
+// The test processes read the same suppressions as the kalo-convert runs they start
+// (opencascade.lsan.supp): OpenCASCADE's one-off registries, nothing of kalo's.
+extern "C" __attribute__((visibility("default"), used)) const char* __lsan_default_suppressions() {
+  return "leak:libTKernel.so\nleak:libTKXSBase.so\nleak:libTKSTEP.so\nleak:libTKXDESTEP.so\nleak:libTKVCAF."
+         "so\n";
+}
+
 namespace kalo_step::testing {
 
 gp_Trsf placement(double x, double y, double z, double degrees, const gp_Dir& axis) {
