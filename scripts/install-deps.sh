@@ -6,7 +6,7 @@ PACKAGES="build-essential cmake pkg-config libxerces-c-dev libicu-dev libboost-d
 libgtest-dev libgmock-dev libbenchmark-dev libeigen3-dev libxml2-utils clang libclang-rt-14-dev \
 libmujoco-dev libsdformat-dev liburdfdom-dev liburdfdom-tools graphviz libpugixml-dev \
 python3-dev pybind11-dev python3-pybind11 python3-numpy python3-pytest ccache nlohmann-json3-dev \
-chromium nodejs"
+chromium nodejs libocct-data-exchange-dev libocct-modeling-algorithms-dev"
 
 missing=""
 for p in $PACKAGES; do

@@ -25,6 +25,7 @@
 #include "convert_options.hpp"
 #include "page_writer.hpp"
 #include "reference_node_ids.hpp"
+#include "step_input.hpp"
 
 namespace {
 
@@ -36,7 +37,7 @@ int fail(const std::string& message) {
   return kExitFailure;
 }
 
-int run(const kalo_convert::ConvertOptions& options) {
+int run(kalo_convert::ConvertOptions& options, const kalo_convert::StepArgs& step) {
   using namespace kalo_toolkit;
   if (const int status = kalo_tools::checkToolFiles(
           {"kalo-convert",
@@ -53,12 +54,26 @@ int run(const kalo_convert::ConvertOptions& options) {
     std::ifstream probe(options.input, std::ios::binary);
     if (!probe) return fail("cannot open '" + options.input + "': " + std::strerror(errno));
   }
-  KalotError readError = KALOT_SUCCESS;
-  std::string reason;
-  boost::shared_ptr<CadModel> top = CadModel::readContentFromXML(&readError, options.input, &reason);
-  if (!top)
-    return fail("'" + options.input + "'" + (reason.rfind("line ", 0) == 0 ? " " : ": ") + reason + " (" +
-                util::fromErrorToStr(readError) + ")");
+  boost::shared_ptr<CadModel> top;
+  if (kalo_convert::isStepFile(options.input)) {
+    std::string importReport, error;
+    top = kalo_convert::importStepInput(step, options, importReport, error);
+    if (!top) return fail(error);
+    std::cout << importReport;
+    if (step.toCadXml) {
+      if (top->writeToXML(options.output) != KALOT_SUCCESS)
+        return fail("cannot write '" + options.output + "'");
+      std::cout << "Wrote " << options.output << " (CAD XML).\n";
+      return 0;
+    }
+  } else {
+    KalotError readError = KALOT_SUCCESS;
+    std::string reason;
+    top = CadModel::readContentFromXML(&readError, options.input, &reason);
+    if (!top)
+      return fail("'" + options.input + "'" + (reason.rfind("line ", 0) == 0 ? " " : ": ") + reason + " (" +
+                  util::fromErrorToStr(readError) + ")");
+  }
 
   const std::string name = !options.modelName.empty() ? options.modelName
                            : !top->getName().empty()  ? top->getName()
@@ -150,24 +165,27 @@ int run(const kalo_convert::ConvertOptions& options) {
 int main(int argc, char** argv) {
   // A file size limit then fails the write (EFBIG, reported) instead of killing the tool.
   std::signal(SIGXFSZ, SIG_IGN);
-  const std::vector<std::string> args(argv + 1, argv + argc);
+  std::vector<std::string> args(argv + 1, argv + argc);
   if (kalo_tools::asksForVersion(args)) {
     std::cout << kalo_tools::versionText("kalo-convert");
     return 0;
   }
   kalo_convert::ConvertOptions options;
+  kalo_convert::StepArgs step;
   std::string error;
-  if (!kalo_convert::parseConvertOptions(args, options, error)) {
+  if (!kalo_convert::takeStepOptions(args, step, error) ||
+      !kalo_convert::parseConvertOptions(args, options, error) ||
+      !kalo_convert::applyStepOptions(step, options, error)) {
     std::cerr << "kalo-convert: " << error << "\n"
               << "Try 'kalo-convert --help'.\n";
     return kExitUsage;
   }
   if (options.help) {
-    std::cout << kalo_convert::convertUsage();
+    std::cout << kalo_convert::convertUsage() << "\n" << kalo_convert::stepUsage();
     return 0;
   }
   try {
-    return run(options);
+    return run(options, step);
   } catch (const std::exception& e) {
     return fail(std::string("conversion failed: ") + e.what());
   } catch (...) {
