@@ -44,8 +44,9 @@ int run(kalo_convert::ConvertOptions& options, const kalo_convert::StepArgs& ste
            options.input,
            kalo_tools::FileKind::CadXml,
            options.output,
-           options.toSimulator ? kalo_tools::simulatorOutput(options.simulatorFormat)
-                               : kalo_tools::OutputFormat::Multibody,
+           options.toPage        ? kalo_tools::OutputFormat::Html
+           : options.toSimulator ? kalo_tools::simulatorOutput(options.simulatorFormat)
+                                 : kalo_tools::OutputFormat::Multibody,
            {options.reportJson}},
           std::cerr))
     return status;
@@ -100,11 +101,9 @@ int run(kalo_convert::ConvertOptions& options, const kalo_convert::StepArgs& ste
     exportOptions.format = options.simulatorFormat;
     sim::ExportResult exported;
     if (options.toPage) {
-      kalo_view::PageOptions pageOptions{exportOptions.meshDir,
-                                         exportOptions.meshScale,
-                                         exportOptions.settingsFile,
-                                         {},
-                                         exportOptions.settingsText};
+      kalo_view::PageOptions pageOptions{exportOptions.meshDir,      exportOptions.meshScale,
+                                         exportOptions.settingsFile, {},
+                                         exportOptions.settingsText, {}};
       // The conversion's report text, one line each, goes on the page beside the export's.
       std::istringstream conversion(converter.getConversionMessage());
       for (std::string line; std::getline(conversion, line);)

@@ -1,5 +1,7 @@
 #include "page_writer.hpp"
 
+#include <kalo_toolkit/atomic_file.hpp>
+
 #include <cctype>
 #include <cerrno>
 #include <charconv>
@@ -209,7 +211,7 @@ PageResult buildData(const kalo_toolkit::ZoltModel& model, const PageOptions& op
   exportOptions.settingsFile = options.jointsFile;
   exportOptions.settingsText = options.jointsText;
   ViewTree view;
-  const ExportResult exported = buildViewTree(model, exportOptions, &view);
+  const ExportResult exported = buildViewTree(model, exportOptions, &view, options.reportFolder);
   if (exported.code != 0) {
     result.code = exported.code;
     result.error = exported.error;
@@ -393,24 +395,20 @@ PageResult pageText(const kalo_toolkit::ZoltModel& model, const PageOptions& opt
 
 PageResult writePage(const kalo_toolkit::ZoltModel& model, const PageOptions& options,
                      const std::string& path) {
+  PageOptions beside = options;
+  const size_t slash = path.rfind('/');
+  beside.reportFolder = slash == std::string::npos ? std::string()
+                        : slash == 0               ? std::string("/")
+                                                   : path.substr(0, slash);
   std::string html;
-  PageResult result = pageText(model, options, &html);
+  PageResult result = pageText(model, beside, &html);
   if (result.code != 0) return result;
-  const std::string temporary = path + ".part" + std::to_string(static_cast<long>(getpid()));
-  const auto fail = [&](const std::string& why) {
-    std::remove(temporary.c_str());
+  // Whole or not at all, through links too, and unique per call, as every writer of the system.
+  std::string why;
+  if (!kalo_toolkit::util::writeFileAtomically(path, html, &why)) {
     result.code = 1;
     result.error = "cannot write '" + path + "': " + why;
-    return result;
-  };
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return fail(std::strerror(errno));
-    out << html;
-    out.close();
-    if (!out) return fail("the write did not complete");
   }
-  if (std::rename(temporary.c_str(), path.c_str()) != 0) return fail(std::strerror(errno));
   return result;
 }
 

@@ -25,6 +25,9 @@ struct PageOptions {
   std::vector<std::string> conversionReport;
   /// The settings as JSON text, for callers that hold them in memory; used when jointsFile is empty.
   std::string jointsText;
+  /// Folder relative mesh references are checked from in the export's report lines (the page's own
+  /// folder when it is written to a file, as an MJCF file beside it would be); empty: the current folder.
+  std::string reportFolder;
 };
 
 struct PageResult {

@@ -18,8 +18,8 @@
 
 #include "host_values.hpp"
 #include "model_files.hpp"
-#include "path_arguments.hpp"
 #include "page_writer.hpp"
+#include "path_arguments.hpp"
 #include "python_errors.hpp"
 #include "reference_node_ids.hpp"
 
@@ -360,7 +360,8 @@ std::vector<std::string> viewModel(py::handle modelPath, py::handle outPath, con
                                    static_cast<MechanismSimplifier::Option>(options.simplify), &reason);
     if (model)
       result = kalo_view::writePage(
-          *model, {options.meshDir, options.meshScale, options.settingsFile, {}, options.settingsText}, output);
+          *model, {options.meshDir, options.meshScale, options.settingsFile, {}, options.settingsText, {}},
+          output);
   });
   if (!model) {
     raiseConversionError(readError, readFailureText(input, reason, readError, "multibody XML file"));

@@ -80,9 +80,9 @@ def test_options_are_the_tools_options(crank, tmp_path):
         ki.export(crank, out, fast=True)
     with pytest.raises(ValueError, match="^mesh_scale takes a positive number, not '-2.0'$"):
         ki.export(crank, out, mesh_scale=-2.0)
-    with pytest.raises(TypeError, match="mesh_scale must be an int or float, not str"):
+    with pytest.raises(TypeError, match="mesh_scale must be int or float, not str"):
         ki.export(crank, out, mesh_scale="2")
-    with pytest.raises(TypeError, match="fixed_base must be a bool, not int"):
+    with pytest.raises(TypeError, match="fixed_base must be bool, not int"):
         ki.export(crank, out, fixed_base=1)
     with pytest.raises(ValueError, match="^simplify takes 0, 1, 2 or 3, not '7'$"):
         ki.export(crank, out, simplify=7)

@@ -51,11 +51,9 @@ TreeOptions treeOptions(const ExportOptions& options) {
   return TreeOptions{options.meshDir, options.meshScale, options.fixedBase};
 }
 
-namespace {
-
 /// The file's text; mesh references are checked and read relative to `folder`, where the file goes.
-ExportResult exportText(const ZoltModel& model, const ExportOptions& options, const std::string& folder,
-                        std::string* text) {
+ExportResult exportTextIn(const ZoltModel& model, const ExportOptions& options, const std::string& folder,
+                          std::string* text) {
   ExportResult result;
   try {
     if (!text) throw ExportError("no output text given");
@@ -85,7 +83,9 @@ ExportResult exportText(const ZoltModel& model, const ExportOptions& options, co
     }
     // The mass-property audit's findings belong beside the export's own corrections.
     std::vector<AuditLine> audit;
-    if (auditMassProperties(model, AuditOptions{options.meshDir, options.meshScale}, &audit, nullptr))
+    const std::string& dir = options.meshDir;
+    const std::string auditDir = folder.empty() || (!dir.empty() && dir[0] == '/') ? dir : folder + "/" + dir;
+    if (auditMassProperties(model, AuditOptions{auditDir, options.meshScale}, &audit, nullptr))
       for (const AuditLine& line : audit) result.report.push_back(auditLineText(line));
   } catch (const SettingsError& e) {
     result.code = 2;
@@ -99,20 +99,18 @@ ExportResult exportText(const ZoltModel& model, const ExportOptions& options, co
   return result;
 }
 
-}  // namespace
-
 ExportResult exportToString(const ZoltModel& model, const ExportOptions& options, std::string* text) {
-  return exportText(model, options, std::string(), text);
+  return exportTextIn(model, options, std::string(), text);
 }
 
 ExportResult exportToFile(const ZoltModel& model, const std::string& path, const ExportOptions& options) {
   std::string text;
   const size_t slash = path.rfind('/');
-  ExportResult result = exportText(model, options,
-                                   slash == std::string::npos ? std::string()
-                                   : slash == 0               ? std::string("/")
-                                                              : path.substr(0, slash),
-                                   &text);
+  ExportResult result = exportTextIn(model, options,
+                                     slash == std::string::npos ? std::string()
+                                     : slash == 0               ? std::string("/")
+                                                                : path.substr(0, slash),
+                                     &text);
   if (result.code != 0) return result;
   // Whole or not at all, through links too, and unique per call (AtomicFile).
   std::string why;

@@ -7,6 +7,7 @@
 #include "joint_control.hpp"
 #include "sim_body_index.hpp"
 #include "sim_tree.hpp"
+#include "sim_writers.hpp"
 
 namespace kalo_toolkit {
 namespace sim {
@@ -34,14 +35,15 @@ std::vector<ViewDof> viewDofs(const std::vector<SimDof>& dofs) {
 
 }  // namespace
 
-ExportResult buildViewTree(const ZoltModel& model, const ExportOptions& options, ViewTree* view) {
+ExportResult buildViewTree(const ZoltModel& model, const ExportOptions& options, ViewTree* view,
+                           const std::string& folder) {
   *view = ViewTree();
   // The report is the export's own, so run it; its text is not needed.
   std::string text;
-  ExportResult result = exportToString(model, options, &text);
+  ExportResult result = exportTextIn(model, options, folder, &text);
   if (result.code != 0) return result;
   try {
-    SimTree tree = buildSimTree(model, TreeOptions{options.meshDir, options.meshScale});
+    SimTree tree = buildSimTree(model, treeOptions(options));
     // Ranges and home values as the export chose them; the export above has read the settings.
     SimSettings settings;
     std::string error;

@@ -92,13 +92,15 @@ TEST(StepInMujoco, HingedArmLoadsWithItsMassesAxisAndTurnsAboutTheBore) {
   EXPECT_NEAR(d->xipos[3 * arm + 1], (30 + s * lx) / 1000, 1e-9);
   EXPECT_NEAR(d->xipos[3 * arm + 2], (20 + lz) / 1000, 1e-9);
 
-  // Driven to 0.4 rad by a servo torque on the hinge, the arm turns about the bore: same height and distance
-  // from the axis, 0.4 rad further.
-  const int q = m->jnt_qposadr[hinge], v = m->jnt_dofadr[hinge];
-  for (int i = 0; i < 4000; ++i) {
-    d->qfrc_applied[v] = 0.01 * (0.4 - d->qpos[q]) - 0.001 * d->qvel[v];
-    mj_step(m.get(), d.get());
-  }
+  // Driven to 0.4 rad by the hinge's position servo (the export's default actuator), the arm turns about
+  // the bore: same height and distance from the axis, 0.4 rad further.
+  const int q = m->jnt_qposadr[hinge];
+  int servo = -1;
+  for (int i = 0; i < m->nu; ++i)
+    if (m->actuator_trntype[i] == mjTRN_JOINT && m->actuator_trnid[2 * i] == hinge) servo = i;
+  ASSERT_GE(servo, 0);
+  d->ctrl[servo] = 0.4;
+  for (int i = 0; i < 4000; ++i) mj_step(m.get(), d.get());
   const double turned = d->qpos[q];
   EXPECT_NEAR(turned, 0.4, 0.01);
   const double sign = d->xaxis[3 * hinge + 2] > 0 ? 1.0 : -1.0;

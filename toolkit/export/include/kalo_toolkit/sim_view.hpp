@@ -83,9 +83,9 @@ struct ViewTree {
 /// Lays out the model as the export does with `options` (mesh folder and scale, joint settings).
 /// The result's report holds the export's report lines (those of `options.format`), or its
 /// error when the model cannot be exported (code 1; 2 for settings that do not fit the model;
-/// `view` left empty).
+/// `view` left empty). Relative mesh references are checked from `folder`, as for a file written there.
 KALO_TOOLKIT_API ExportResult buildViewTree(const ZoltModel& model, const ExportOptions& options,
-                                            ViewTree* view);
+                                            ViewTree* view, const std::string& folder = std::string());
 
 }  // namespace sim
 }  // namespace kalo_toolkit

@@ -278,10 +278,10 @@ function boxStl(size) {
 }
 
 test("meshes and the audit: an STL in millimetres read as metres is drawn, flagged and outlined", async () => {
-  // The turret's 0.0006 m^3 as a 100 x 60 x 100 mm box; the gripper's file is no mesh at all.
+  // The turret's 0.16 x 0.16 x 0.30 m box written in millimetres; the gripper's file is no mesh at all.
   const meshes = path.join(work, "meshes");
   fs.mkdirSync(meshes, { recursive: true });
-  fs.writeFileSync(path.join(meshes, "turret.stl"), boxStl([100, 60, 100]));
+  fs.writeFileSync(path.join(meshes, "turret.stl"), boxStl([160, 160, 300]));
   fs.writeFileSync(path.join(meshes, "gripper.stl"), "not a mesh");
   const m = prepare("robot_arm_meshes", path.join(models, "robot_arm.xml"), ["--mesh-dir", meshes]);
   const { page: p, problems } = await open(m.html);
