@@ -22,6 +22,7 @@
 #include "path_arguments.hpp"
 #include "python_errors.hpp"
 #include "reference_node_ids.hpp"
+#include "step_input.hpp"
 
 namespace kaloimport_py {
 namespace {
@@ -252,14 +253,30 @@ std::string convert(py::handle cadXmlPath, py::handle outPath, py::handle units,
   settings.createdOn = textOption(createdOn, "created_on");
   settings.createdBy = textOption(createdBy, "created_by");
   const bool simulator = !to.is_none();
-  if (!simulator && kwargs.size() != 0) {
-    const std::string key = py::str(kwargs.begin()->first).cast<std::string>();
+  // A STEP file goes through the STEP import, which takes its own three options with or without `to`.
+  const bool stepInput = kalo_convert::isStepFile(input);
+  kalo_convert::StepArgs stepArgs;
+  py::kwargs rest;
+  for (const auto& item : kwargs) {
+    const std::string key = py::str(item.first).cast<std::string>();
+    if (stepInput && (key == "settings" || key == "mesh_dir" || key == "mates_out"))
+      (key == "settings"   ? stepArgs.settings
+       : key == "mesh_dir" ? stepArgs.meshDir
+                           : stepArgs.matesOut) = pathText(item.second, key.c_str());
+    else
+      rest[item.first] = item.second;
+  }
+  if (!simulator && rest.size() != 0) {
+    const std::string key = py::str(rest.begin()->first).cast<std::string>();
     if (sim::findExportOption(key) != nullptr && key.find('-') == std::string::npos)
       throw py::type_error("convert() option '" + key + "' applies only with to=");
     throw py::type_error("convert() got an unexpected keyword argument '" + key + "'");
   }
   sim::ExportOptions options;
-  if (simulator) options = exportOptions(textOption(to, "to"), kwargs, "convert");
+  if (simulator) options = exportOptions(textOption(to, "to"), rest, "convert");
+  // The STEP file's geometry names point at its meshes themselves; the export adds no folder.
+  if (simulator && stepInput) options.settingsFile = stepArgs.settings;
+  std::string stepReport, stepError;
 
   boost::shared_ptr<CadModel> top;
   KalotError readError = KALOT_SUCCESS;
@@ -268,7 +285,16 @@ std::string convert(py::handle cadXmlPath, py::handle outPath, py::handle units,
   sim::ExportResult exported;
   std::string reason;
   unlocked("conversion", [&] {
-    top = CadModel::readContentFromXML(&readError, input, &reason);
+    if (stepInput) {
+      kalo_convert::ConvertOptions step;
+      step.input = input;
+      step.output = output;
+      top = kalo_convert::importStepInput(stepArgs, step, stepReport, stepError);
+      settings.mass = step.massUnit;
+      settings.length = step.lengthUnit;
+    } else {
+      top = CadModel::readContentFromXML(&readError, input, &reason);
+    }
     if (!top) return;
     // The file carries no node IDs: each placed reference gets its path from the top.
     const std::string model = !settings.name.empty()    ? settings.name
@@ -290,9 +316,11 @@ std::string convert(py::handle cadXmlPath, py::handle outPath, py::handle units,
     report = converter.getConversionMessage();
     for (const std::string& line : exported.report) report += line + "\n";
   });
+  if (!top && stepInput) raiseConversionError(KALOT_XML_READ_ERROR, stepError);
   if (!top) {
     raiseConversionError(readError, readFailureText(input, reason, readError, "CAD XML file"));
   }
+  report = stepReport + report;
   if (simulator && result != KALOT_SUCCESS) {
     raiseConversionError(result, "cannot convert '" + input + "' (" +
                                      util::fromErrorToStr(static_cast<KalotError>(result)) + ")");
@@ -409,6 +437,11 @@ void defineConversionFunctions(py::module_& module) {
        "                 (mesh_dir=..., mesh_scale=..., ...); these apply only with to.\n"
        "                 simplify is taken, as kalo-convert --to takes it, but the model is\n"
        "                 exported as converted: simplify acts where export() reads a file.\n"
+       "A STEP file (.step, .stp) is read through the STEP import where the build has it:\n"
+       "units come from the file, and with or without to it takes kalo-convert's STEP\n"
+       "options: settings (the project's settings file), mesh_dir (where the STL meshes\n"
+       "go; default beside out_path) and mates_out (the joined pairs in the settings'\n"
+       "syntax).\n"
        "Returns the report text: the welded pairs (empty when none was welded), then with\n"
        "to the export's report lines. Raises ConversionError when the input cannot be read\n"
        "or the output cannot be written (.code 3), ValueError for an unknown unit, format\n"
