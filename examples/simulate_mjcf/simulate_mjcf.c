@@ -251,7 +251,11 @@ int main(int argc, char** argv) {
   const int stepsPerPrint = (int)(kPrintEvery / m->opt.timestep + 0.5);
   const int prints = (int)(seconds / kPrintEvery + 0.5);
   double holdError = 0, lastError = 0;
-  int unstable = 0;
+  int holdJoint = -1, unstable = 0;
+  /* Every joint's position at the home pose: before the move the servos should keep them there. */
+  double* homeQ = (double*)malloc(sizeof(double) * (size_t)(m->nq > 0 ? m->nq : 1));
+  if (!homeQ) return 1;
+  for (int i = 0; i < m->nq; ++i) homeQ[i] = d->qpos[i];
   for (int p = 0; p <= prints && !unstable; ++p) {
     if (p > 0)
       for (int s = 0; s < stepsPerPrint; ++s) {
@@ -261,11 +265,19 @@ int main(int argc, char** argv) {
     for (int i = 0; i < m->nq; ++i) unstable = unstable || !isfinite(d->qpos[i]);
     printf("%7.3f", d->time);
     for (int c = 0; c < n; ++c) printf("  %12.6f", d->qpos[m->jnt_qposadr[columns[c]]]);
+    if (moved >= 0 && d->time < moveAt - 1e-9)
+      for (int j = 0; j < m->njnt; ++j) {
+        if (m->jnt_type[j] != mjJNT_HINGE && m->jnt_type[j] != mjJNT_SLIDE) continue;
+        const int a = m->jnt_qposadr[j];
+        if (fabs(d->qpos[a] - homeQ[a]) > holdError) {
+          holdError = fabs(d->qpos[a] - homeQ[a]);
+          holdJoint = j;
+        }
+      }
     if (moved >= 0) {
       const double q = d->qpos[m->jnt_qposadr[moved]];
       const double reference = d->time >= moveAt - 1e-9 ? target : d->ctrl[actuator];
       lastError = reference - q;
-      if (d->time < moveAt - 1e-9 && fabs(lastError) > holdError) holdError = fabs(lastError);
       printf("  %12.6f", lastError);
     }
     if (floor && floating >= 0) printf("  %12.6f", d->qpos[m->jnt_qposadr[floating] + 2]);
@@ -275,7 +287,10 @@ int main(int argc, char** argv) {
     printf("The simulation became unstable (a position is not a number).\n");
   } else {
     if (moved >= 0)
-      printf("Largest hold error %.3g; tracking error at the end %.3g.\n", holdError, fabs(lastError));
+      printf(
+          "Largest departure from the home pose before the move %.3g (joint %s, rad or m); tracking error "
+          "at the end %.3g.\n",
+          holdError, holdJoint >= 0 ? mj_id2name(m, mjOBJ_JOINT, holdJoint) : "none", fabs(lastError));
     if (floor && floating >= 0) {
       const double* v = d->qvel + m->jnt_dofadr[floating];
       const double speed = sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
@@ -284,6 +299,7 @@ int main(int argc, char** argv) {
              speed < kRestSpeed ? "at rest" : "still moving");
     }
   }
+  free(homeQ);
   mj_deleteData(d);
   mj_deleteModel(m);
   return 0;
