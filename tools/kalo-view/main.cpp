@@ -14,6 +14,7 @@
 
 #include <kalo_toolkit/enum_text.hpp>
 #include <kalo_toolkit/mechanism_simplifier.hpp>
+#include <kalo_toolkit/sim_options.hpp>
 #include <kalo_toolkit/zolt_model.hpp>
 
 #include "page_writer.hpp"
@@ -78,7 +79,11 @@ bool parse(const std::vector<std::string>& args, Command& c, std::string& error)
       arg = arg.substr(0, eq);
       inlineValue = true;
     }
-    if (arg != "--mesh-dir" && arg != "--mesh-scale" && arg != "--simplify" && arg != "--joints") {
+    // The page takes the export's mesh, simplify and joint-settings options, read by its table.
+    const std::string name = arg.size() > 2 ? arg.substr(2) : std::string();
+    if ((name != "mesh-dir" && name != "mesh-scale" && name != "simplify" && name != "joints" &&
+         name != "settings") ||
+        arg.compare(0, 2, "--") != 0) {
       error = "unknown option '" + args[i] + "'";
       return false;
     }
@@ -89,25 +94,12 @@ bool parse(const std::vector<std::string>& args, Command& c, std::string& error)
       }
       value = args[++i];
     }
-    if (arg == "--mesh-dir") {
-      c.options.meshDir = value;
-    } else if (arg == "--joints") {
-      c.options.jointsFile = value;
-    } else if (arg == "--simplify") {
-      if (value.size() != 1 || value[0] < '0' || value[0] > '3') {
-        error = "--simplify takes 0, 1, 2 or 3, not '" + value + "'";
-        return false;
-      }
-      c.simplify = value[0] - '0';
-    } else {
-      char* end = nullptr;
-      const double s = std::strtod(value.c_str(), &end);
-      if (value.empty() || *end != '\0' || !std::isfinite(s) || !(s > 0)) {
-        error = "--mesh-scale takes a positive number, not '" + value + "'";
-        return false;
-      }
-      c.options.meshScale = s;
-    }
+    kalo_toolkit::sim::ExportOptions exportOptions;
+    if (!kalo_toolkit::sim::setExportOption(&exportOptions, name, value, &error)) return false;
+    if (name == "mesh-dir") c.options.meshDir = exportOptions.meshDir;
+    if (name == "mesh-scale") c.options.meshScale = exportOptions.meshScale;
+    if (name == "joints" || name == "settings") c.options.jointsFile = exportOptions.settingsFile;
+    if (name == "simplify") c.simplify = exportOptions.simplify;
   }
   if (c.help) return true;
   if (files.size() != 2) {

@@ -352,6 +352,17 @@ class ControlBuilder {
 
 }  // namespace
 
+SimSettings settingsOf(const ExportOptions& options) {
+  SimSettings settings;
+  std::string error;
+  if (!options.settingsFile.empty()
+          ? !readSimSettingsFile(options.settingsFile, &settings, &error)
+          : !parseSimSettings(options.settingsText.empty() ? "{}" : options.settingsText, "settings",
+                              &settings, &error))
+    throw SettingsError(error);
+  return settings;
+}
+
 void applyJointControl(SimTree* tree, const SimSettings& settings, const ExportOptions& options) {
   ControlBuilder(tree, settings, options).run();
 }

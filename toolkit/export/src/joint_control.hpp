@@ -29,6 +29,10 @@ constexpr double kBandwidthStep = 0.2;
 constexpr double kDefaultTimestep = 0.002;  // s, MuJoCo's
 constexpr double kMinTimestep = 1e-4;       // s
 
+/// The settings of `options` (its file, else its text, else none). Throws SettingsError naming
+/// the key and position when they cannot be read.
+SimSettings settingsOf(const ExportOptions& options);
+
 /// Fills every freedom's DofControl and the scene's time step; adds one report line per
 /// chosen value. Throws SettingsError for keys that name no joint of the tree.
 void applyJointControl(SimTree* tree, const SimSettings& settings, const ExportOptions& options);

@@ -58,13 +58,7 @@ ExportResult exportTextIn(const ZoltModel& model, const ExportOptions& options, 
   try {
     if (!text) throw ExportError("no output text given");
     const TreeOptions treeOpts = treeOptions(options);
-    SimSettings settings;
-    std::string error;
-    if (!options.settingsFile.empty()
-            ? !readSimSettingsFile(options.settingsFile, &settings, &error)
-            : !parseSimSettings(options.settingsText.empty() ? "{}" : options.settingsText, "settings",
-                                &settings, &error))
-      throw SettingsError(error);
+    const SimSettings settings = settingsOf(options);
     SimTree tree = buildSimTree(model, treeOpts);
     checkMeshes(&tree, options.format, options.keepMissingMeshes, folder);
     applyJointControl(&tree, settings, options);

@@ -45,13 +45,7 @@ ExportResult buildViewTree(const ZoltModel& model, const ExportOptions& options,
   try {
     SimTree tree = buildSimTree(model, treeOptions(options));
     // Ranges and home values as the export chose them; the export above has read the settings.
-    SimSettings settings;
-    std::string error;
-    if (!options.settingsFile.empty()
-            ? !readSimSettingsFile(options.settingsFile, &settings, &error)
-            : !parseSimSettings(options.settingsText.empty() ? "{}" : options.settingsText, "settings",
-                                &settings, &error))
-      throw SettingsError(error);
+    const SimSettings settings = settingsOf(options);
     applyJointControl(&tree, settings, options);
     const auto bodies = bodiesByLinkName(model);
     view->modelName = tree.modelName;
