@@ -35,8 +35,10 @@ struct Handles {
   ~Handles() {
     for (auto it = all.rbegin(); it != all.rend(); ++it) kalot_release_object(*it);
   }
-  bool add(int rc, void* h) {
-    if (h != nullptr) all.push_back(h);
+  // Takes the handle's address: read after the call that fills it, whatever the order in which
+  // the arguments are evaluated.
+  bool add(int rc, void** h) {
+    if (*h != nullptr) all.push_back(*h);
     return rc == 0;
   }
 };
@@ -52,17 +54,17 @@ std::string convertTiltedPair(double angular, const std::string& file) {
   const double at1[3] = {0, 0, -5}, axis1[3] = {0, 0, 1};
   const double at2[3] = {-10, 0, 0}, axis2[3] = {std::sin(tilt), 0, std::cos(tilt)};
   const bool built =
-      h.add(kalot_create_cadmodel(&top, "Top", 1, kInertia, kZero, 1, 1, "", nullptr), top) &&
-      h.add(kalot_create_cadmodel(&a, "ADef", 1, kInertia, kZero, 0.5, 2, "a.stl", nullptr), a) &&
-      h.add(kalot_create_cadmodel(&b, "BDef", 1, kInertia, kZero, 0.5, 2, "b.stl", nullptr), b) &&
-      h.add(kalot_create_cadmodelref(&refA, "A", "/Top/A", a, kIdentity, kZero, 1, 0, 0, nullptr), refA) &&
-      h.add(kalot_create_cadmodelref(&refB, "B", "/Top/B", b, kIdentity, kZero, 1, 0, 0, nullptr), refB) &&
+      h.add(kalot_create_cadmodel(&top, "Top", 1, kInertia, kZero, 1, 1, "", nullptr), &top) &&
+      h.add(kalot_create_cadmodel(&a, "ADef", 1, kInertia, kZero, 0.5, 2, "a.stl", nullptr), &a) &&
+      h.add(kalot_create_cadmodel(&b, "BDef", 1, kInertia, kZero, 0.5, 2, "b.stl", nullptr), &b) &&
+      h.add(kalot_create_cadmodelref(&refA, "A", "/Top/A", a, kIdentity, kZero, 1, 0, 0, nullptr), &refA) &&
+      h.add(kalot_create_cadmodelref(&refB, "B", "/Top/B", b, kIdentity, kZero, 1, 0, 0, nullptr), &refB) &&
       kalot_add_refincadmodel(top, refA) == 0 && kalot_add_refincadmodel(top, refB) == 0 &&
-      h.add(kalot_create_assemcomp_fromstr(&c1, "A", top), c1) &&
-      h.add(kalot_create_assemcomp_fromstr(&c2, "B", top), c2) &&
-      h.add(kalot_create_constrain(&c, "Axis", 0, c1, c2, kLine, kLine, at1, axis1, at2, axis2), c) &&
+      h.add(kalot_create_assemcomp_fromstr(&c1, "A", top), &c1) &&
+      h.add(kalot_create_assemcomp_fromstr(&c2, "B", top), &c2) &&
+      h.add(kalot_create_constrain(&c, "Axis", 0, c1, c2, kLine, kLine, at1, axis1, at2, axis2), &c) &&
       kalot_add_constrain(top, c) == 0 &&
-      h.add(kalot_create_cad2zolt(&conv, top, "test", "memory.asm", "today", "tester", "Top"), conv) &&
+      h.add(kalot_create_cad2zolt(&conv, top, "test", "memory.asm", "today", "tester", "Top"), &conv) &&
       kalot_set_tolerances(conv, 1e-5, angular, 1e-12) == 0;
   if (!built) return "the assembly could not be built";
   char* messages = nullptr;
