@@ -8,7 +8,7 @@
 //  - a creating call refuses a non-finite number with 1 and a null handle;
 //  - the two conversions give the same result, report text and file bytes;
 //  - a written file reads back with 0 and is written again byte for byte, but
-//    for what the format's reader specifies: frame ids one higher, each
+//    for what the format's reader does by design: frame ids one higher, each
 //    subsystem's joints taken kind by kind, primitive axes normalised again
 //    from their six-digit text, and array values at the cleaning limit
 //    (round_trip_compare.hpp);

@@ -1,7 +1,7 @@
 #pragma once
 
 // The round-trip property of the XML formats: a file read back and written again gives the first
-// file's bytes, but for two specified movements of numbers that a byte comparison cannot tell from a
+// file's bytes, but for two documented movements of numbers that a byte comparison cannot tell from a
 // fault.
 //  - Numbers are written with 6 significant digits, and an array's values below 1e-12 times its
 //    largest are written as 0. The largest value read back may have been rounded up, so a value kept

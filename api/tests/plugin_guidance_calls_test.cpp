@@ -219,7 +219,7 @@ TEST_F(PluginGuidanceTest, NegativeAmountsAndUnknownLengthsAreRefused) {
     EXPECT_EQ(s_getDefaultCadUnit()->massUnit, KALOT_MASS_G) << "nothing stored";
     EXPECT_EQ(s_getDefaultCadUnit()->lengthUnit, KALOT_LENGTH_MM) << "nothing stored";
   }
-  // A mass outside its enumeration keeps its specified result and is stored.
+  // A mass outside its enumeration keeps its documented result (6) and is stored.
   EXPECT_EQ(kalot_set_units(static_cast<KalotMassUnit>(9), KALOT_LENGTH_M), KALOT_UNSUPPORTED_INERTIA_UNITS);
   EXPECT_EQ(kalot_set_units(KALOT_MASS_KG, KALOT_LENGTH_M), 0);
 }
@@ -257,7 +257,7 @@ TEST_F(PluginGuidanceTest, NotesNameSidesTakenAgainstTheAssemblyAndUnknownCodes)
   mate(sub, "Inner", "Cee", "D", planes);  // stated inside the flexible sub-assembly
   void* conv = converter(top);
   EXPECT_EQ(notesOf(conv), "") << "nothing converted yet";
-  EXPECT_EQ(write(conv, "typo.xml"), KALOT_SUCCESS) << "an empty side keeps its specified result";
+  EXPECT_EQ(write(conv, "typo.xml"), KALOT_SUCCESS) << "an empty side keeps its documented result";
   EXPECT_EQ(
       notesOf(conv),
       "Constraint \"Inner\" in assembly \"S\": side 1 names no part; it was taken against the frame of "

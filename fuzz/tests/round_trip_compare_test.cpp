@@ -1,5 +1,5 @@
 // The round-trip comparison of the fuzz targets: it must accept exactly the movements of numbers the
-// formats specify, so that a fuzz run never fails on specified behaviour and still fails on a fault.
+// formats document, so that a fuzz run never fails on documented behaviour and still fails on a fault.
 // The expected texts were computed apart from the library (correctly rounded %.6g of the normalised
 // vector in double precision).
 

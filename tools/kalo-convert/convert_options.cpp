@@ -92,13 +92,13 @@ bool parseConvertOptions(const std::vector<std::string>& args, ConvertOptions& o
     for (const char* candidate : kWithValue) known = known || name == candidate;
     if (!known) {
       // Every option of the simulator export, spelled as kalo-export spells it.
-      const kalo_toolkit::sim::OptionSpec* spec =
+      const kalo_toolkit::sim::ExportOption* entry =
           name.find('_') == std::string::npos ? kalo_toolkit::sim::findExportOption(name.substr(2)) : nullptr;
-      if (!spec) {
+      if (!entry) {
         error = "unknown option '" + name + "'";
         return false;
       }
-      if (!hasValue && spec->kind != kalo_toolkit::sim::OptionKind::Flag) {
+      if (!hasValue && entry->kind != kalo_toolkit::sim::OptionKind::Flag) {
         if (i + 1 >= args.size()) {
           error = "option '" + name + "' needs a value";
           return false;

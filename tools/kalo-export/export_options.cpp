@@ -30,13 +30,13 @@ bool parseExportCommand(const std::vector<std::string>& args, ExportCommand& com
       hasValue = true;
     }
     using kalo_toolkit::sim::OptionKind;
-    const kalo_toolkit::sim::OptionSpec* spec =
+    const kalo_toolkit::sim::ExportOption* entry =
         name.size() > 2 ? kalo_toolkit::sim::findExportOption(name.substr(2)) : nullptr;
-    if (name != "--to" && name != "--report-json" && (!spec || name.find('_') != std::string::npos)) {
+    if (name != "--to" && name != "--report-json" && (!entry || name.find('_') != std::string::npos)) {
       error = "unknown option '" + arg + "'";
       return false;
     }
-    if (!hasValue && !(spec && spec->kind == OptionKind::Flag)) {
+    if (!hasValue && !(entry && entry->kind == OptionKind::Flag)) {
       if (i + 1 >= args.size()) {
         error = name + " needs a value";
         return false;

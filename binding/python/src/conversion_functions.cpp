@@ -176,16 +176,17 @@ sim::ExportOptions exportOptions(const std::string& to, const py::kwargs& kwargs
   }
   for (const auto& item : kwargs) {
     const std::string key = py::str(item.first).cast<std::string>();
-    const sim::OptionSpec* spec = key.find('-') == std::string::npos ? sim::findExportOption(key) : nullptr;
-    if (!spec)
+    const sim::ExportOption* entry =
+        key.find('-') == std::string::npos ? sim::findExportOption(key) : nullptr;
+    if (!entry)
       throw py::type_error(std::string(function) + "() got an unexpected keyword argument '" + key + "'");
     const py::handle value = item.second;
     const std::string typeName = Py_TYPE(value.ptr())->tp_name;
     std::string text;
-    if (spec->kind == sim::OptionKind::Flag) {
+    if (entry->kind == sim::OptionKind::Flag) {
       if (!PyBool_Check(value.ptr())) throw py::type_error(key + " must be bool, not " + typeName);
       text = value.ptr() == Py_True ? "true" : "false";
-    } else if (spec->kind == sim::OptionKind::Number) {
+    } else if (entry->kind == sim::OptionKind::Number) {
       if (PyBool_Check(value.ptr()) || !(PyLong_Check(value.ptr()) || PyFloat_Check(value.ptr())))
         throw py::type_error(key + " must be int or float, not " + typeName);
       text = py::repr(value).cast<std::string>();
@@ -205,7 +206,7 @@ sim::ExportOptions exportOptions(const std::string& to, const py::kwargs& kwargs
     std::string error;
     if (!sim::setExportOption(&options, key, text, &error)) {
       // The table's text names the command-line spelling; Python users wrote the keyword.
-      const std::string option = "--" + spec->name;
+      const std::string option = "--" + entry->name;
       if (error.compare(0, option.size(), option) == 0) error = key + error.substr(option.size());
       throw py::value_error(error);
     }
@@ -344,14 +345,14 @@ std::string exportKeywordsText() {
     return name;
   };
   std::string text;
-  for (const sim::OptionSpec& spec : sim::exportOptionSpecs()) {
-    std::string head = "  " + keyword(spec.name) + "=" +
-                       (spec.kind == sim::OptionKind::Flag ? std::string("True")
-                        : spec.name == "joints"            ? "FILE or dict"
-                                                           : spec.valueName);
+  for (const sim::ExportOption& entry : sim::exportOptionTable()) {
+    std::string head = "  " + keyword(entry.name) + "=" +
+                       (entry.kind == sim::OptionKind::Flag ? std::string("True")
+                        : entry.name == "joints"            ? "FILE or dict"
+                                                            : entry.valueName);
     text += head + (head.size() + 1 >= kColumn ? "\n" + std::string(kColumn, ' ')
                                                : std::string(kColumn - head.size(), ' '));
-    std::string help = spec.help;
+    std::string help = entry.help;
     for (size_t at = help.find("--"); at != std::string::npos; at = help.find("--", at)) {
       size_t end = at + 2;
       while (end < help.size() && (std::isalnum(static_cast<unsigned char>(help[end])) || help[end] == '-'))

@@ -41,8 +41,8 @@ std::string commandName(std::string name) {
 
 }  // namespace
 
-const std::vector<OptionSpec>& exportOptionSpecs() {
-  static const std::vector<OptionSpec> specs = {
+const std::vector<ExportOption>& exportOptionTable() {
+  static const std::vector<ExportOption> table = {
       {"mesh-dir", OptionKind::Text, "DIR",
        "mesh references are DIR/<geometry file name>\n(default: the geometry file name as it stands)"},
       {"mesh-scale", OptionKind::Number, "S",
@@ -80,59 +80,59 @@ const std::vector<OptionSpec>& exportOptionSpecs() {
       {"floor", OptionKind::Flag, "",
        "MJCF: a ground plane just below the model at its\nhome pose, and a light"},
   };
-  return specs;
+  return table;
 }
 
-const OptionSpec* findExportOption(const std::string& name) {
+const ExportOption* findExportOption(const std::string& name) {
   const std::string wanted = commandName(name);
-  for (const OptionSpec& spec : exportOptionSpecs())
-    if (spec.name == wanted) return &spec;
+  for (const ExportOption& entry : exportOptionTable())
+    if (entry.name == wanted) return &entry;
   return nullptr;
 }
 
 bool setExportOption(ExportOptions* options, const std::string& name, const std::string& value,
                      std::string* error) {
-  const OptionSpec* spec = findExportOption(name);
+  const ExportOption* entry = findExportOption(name);
   const std::string option = "--" + commandName(name);
   const auto refuse = [&](const std::string& what) {
     if (error) *error = option + " takes " + what + ", not '" + value + "'";
     return false;
   };
-  if (!spec) {
+  if (!entry) {
     if (error) *error = "unknown option '" + option + "'";
     return false;
   }
-  if (spec->kind == OptionKind::Flag) {
+  if (entry->kind == OptionKind::Flag) {
     bool flag = false;
     if (!parseFlag(value, &flag)) return refuse("true or false");
-    if (spec->name == "fixed-base") options->fixedBase = flag;
-    if (spec->name == "keep-missing-meshes") options->keepMissingMeshes = flag;
-    if (spec->name == "verify") options->verify = flag;
-    if (spec->name == "sensors") options->sensors = flag;
-    if (spec->name == "floor") options->floor = flag;
+    if (entry->name == "fixed-base") options->fixedBase = flag;
+    if (entry->name == "keep-missing-meshes") options->keepMissingMeshes = flag;
+    if (entry->name == "verify") options->verify = flag;
+    if (entry->name == "sensors") options->sensors = flag;
+    if (entry->name == "floor") options->floor = flag;
     return true;
   }
-  if (spec->name == "mesh-dir") {
+  if (entry->name == "mesh-dir") {
     options->meshDir = value;
-  } else if (spec->name == "joints" || spec->name == "settings") {
+  } else if (entry->name == "joints" || entry->name == "settings") {
     if (value.empty()) return refuse("a file name");
     options->settingsFile = value;
-  } else if (spec->name == "mesh-scale") {
+  } else if (entry->name == "mesh-scale") {
     double v = 0;
     if (!parseNumber(value, &v) || !(v > 0)) return refuse("a positive number");
     options->meshScale = v;
-  } else if (spec->name == "bandwidth") {
+  } else if (entry->name == "bandwidth") {
     double v = 0;
     if (!parseNumber(value, &v) || !(v > 0)) return refuse("a positive number");
     options->bandwidth = v;
-  } else if (spec->name == "damping-ratio") {
+  } else if (entry->name == "damping-ratio") {
     double v = 0;
     if (!parseNumber(value, &v) || !(v > 0)) return refuse("a positive number");
     options->dampingRatio = v;
-  } else if (spec->name == "simplify") {
+  } else if (entry->name == "simplify") {
     if (value.size() != 1 || value[0] < '0' || value[0] > '3') return refuse("0, 1, 2 or 3");
     options->simplify = value[0] - '0';
-  } else if (spec->name == "actuators") {
+  } else if (entry->name == "actuators") {
     static const std::pair<const char*, Actuators> kinds[] = {{"none", Actuators::None},
                                                               {"position", Actuators::Position},
                                                               {"velocity", Actuators::Velocity},
@@ -143,7 +143,7 @@ bool setExportOption(ExportOptions* options, const std::string& name, const std:
         return true;
       }
     return refuse("none, position, velocity or motor");
-  } else if (spec->name == "collision") {
+  } else if (entry->name == "collision") {
     static const std::pair<const char*, Collision> kinds[] = {
         {"none", Collision::None}, {"mesh", Collision::Mesh}, {"box", Collision::Box}};
     for (const auto& k : kinds)
@@ -159,14 +159,14 @@ bool setExportOption(ExportOptions* options, const std::string& name, const std:
 std::string exportOptionsUsage() {
   constexpr size_t kColumn = 24;
   std::string text;
-  for (const OptionSpec& spec : exportOptionSpecs()) {
-    std::string head = "  --" + spec.name + (spec.valueName.empty() ? "" : " " + spec.valueName);
+  for (const ExportOption& entry : exportOptionTable()) {
+    std::string head = "  --" + entry.name + (entry.valueName.empty() ? "" : " " + entry.valueName);
     std::string line;
     bool first = true;
     size_t start = 0;
     for (;;) {
-      const size_t end = spec.help.find('\n', start);
-      const std::string part = spec.help.substr(start, end == std::string::npos ? end : end - start);
+      const size_t end = entry.help.find('\n', start);
+      const std::string part = entry.help.substr(start, end == std::string::npos ? end : end - start);
       if (first) {
         if (head.size() + 1 >= kColumn) {
           text += head + "\n" + std::string(kColumn, ' ');

@@ -16,7 +16,7 @@ namespace sim {
 
 enum class OptionKind { Flag, Text, Number, Choice };
 
-struct OptionSpec {
+struct ExportOption {
   std::string name;  ///< command-line spelling without the dashes; Python: '-' becomes '_'
   OptionKind kind;
   std::string valueName;  ///< placeholder in the usage text ("DIR"); empty for a flag
@@ -24,10 +24,10 @@ struct OptionSpec {
 };
 
 /// Every export option, in the order of the usage text.
-KALO_TOOLKIT_API const std::vector<OptionSpec>& exportOptionSpecs();
+KALO_TOOLKIT_API const std::vector<ExportOption>& exportOptionTable();
 
-/// The spec of `name` (command-line or Python spelling, without dashes); nullptr when unknown.
-KALO_TOOLKIT_API const OptionSpec* findExportOption(const std::string& name);
+/// The table entry of `name` (command-line or Python spelling, without dashes); nullptr when unknown.
+KALO_TOOLKIT_API const ExportOption* findExportOption(const std::string& name);
 
 /// Sets one option from its text ("true"/"false" or empty for a flag). False, with an error
 /// naming the option and the value, when the name is unknown or the value is not usable.
