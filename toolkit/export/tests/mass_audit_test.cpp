@@ -93,7 +93,9 @@ class MassAuditTest : public ::testing::Test {
   TestModel m;
   void SetUp() override { std::filesystem::create_directories(dir); }
 
-  std::string dir = ::testing::TempDir() + "mass_audit/";
+  // One folder per test: ctest runs the cases side by side and several write the same mesh names.
+  std::string dir = ::testing::TempDir() + "mass_audit_" +
+                    ::testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
 };
 
 TEST_F(MassAuditTest, SoundBodiesRaiseNothing) {

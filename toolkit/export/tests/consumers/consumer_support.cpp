@@ -1,5 +1,6 @@
 #include "consumer_support.hpp"
 
+#include <cctype>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -24,7 +25,14 @@ std::string modelPath(const std::string& name) {
 }
 
 std::string scratchDir(const std::string& name) {
-  const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / ("kalo_consumers_" + name);
+  // ctest runs every test case in its own process, several at once: a folder named
+  // only by the model would be emptied by one case while another reads its meshes.
+  const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
+  std::string owner = info ? std::string(info->test_suite_name()) + "." + info->name() : "none";
+  for (char& c : owner)
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '_') c = '_';
+  const std::filesystem::path dir =
+      std::filesystem::path(testing::TempDir()) / ("kalo_consumers_" + owner) / name;
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
   return dir.string();

@@ -248,6 +248,7 @@ struct BadSettings {
   std::string text;
   std::vector<std::string> wanted;  ///< in the error text
 };
+void PrintTo(const BadSettings& c, std::ostream* os) { *os << c.name; }
 
 class BadSettingsFile : public testing::TestWithParam<BadSettings> {};
 

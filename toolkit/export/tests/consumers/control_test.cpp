@@ -152,6 +152,7 @@ struct StepCase {
   std::string model;
   std::string joint;
 };
+void PrintTo(const StepCase& c, std::ostream* os) { *os << c.model << " " << c.joint; }
 
 class StepResponse : public testing::TestWithParam<StepCase> {};
 
