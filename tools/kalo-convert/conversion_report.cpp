@@ -238,7 +238,7 @@ std::string conversionReportJson(const Cad2Zolt& converter, const ConvertOptions
   json.endObject();
   if (options.toSimulator) {
     json.key("format");
-    json.value(kalo_toolkit::sim::formatName(options.simulatorFormat));
+    json.value(outputFormatName(options));
     json.key("exportReport");
     json.beginArray();
     for (const std::string& line : exportReport) json.value(line);

@@ -189,6 +189,10 @@ bool parseConvertOptions(const std::vector<std::string>& args, ConvertOptions& o
   return true;
 }
 
+std::string outputFormatName(const ConvertOptions& options) {
+  return options.toPage ? std::string("html") : kalo_toolkit::sim::formatName(options.simulatorFormat);
+}
+
 std::string convertUsage() {
   return "usage: kalo-convert [options] INPUT.xml OUTPUT\n"
          "\n"

@@ -38,4 +38,7 @@ bool parseConvertOptions(const std::vector<std::string>& args, ConvertOptions& o
 /// The text of --help.
 std::string convertUsage();
 
+/// The name of what --to writes: "html" for the page, else the simulator format's name.
+std::string outputFormatName(const ConvertOptions& options);
+
 }  // namespace kalo_convert

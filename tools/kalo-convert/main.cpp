@@ -14,6 +14,7 @@
 #include <kalo_toolkit/cad_model.hpp>
 #include <kalo_toolkit/cad_unit.hpp>
 #include <kalo_toolkit/enum_text.hpp>
+#include <kalo_toolkit/mechanism_simplifier.hpp>
 #include <kalo_toolkit/sim_export.hpp>
 #include <kalo_toolkit/sim_verify.hpp>
 #include <kalo_toolkit/zolt_model.hpp>
@@ -47,7 +48,7 @@ int run(kalo_convert::ConvertOptions& options, const kalo_convert::StepArgs& ste
            options.toPage        ? kalo_tools::OutputFormat::Html
            : options.toSimulator ? kalo_tools::simulatorOutput(options.simulatorFormat)
                                  : kalo_tools::OutputFormat::Multibody,
-           {options.reportJson}},
+           {options.reportJson, step.matesOut}},
           std::cerr))
     return status;
 
@@ -99,6 +100,10 @@ int run(kalo_convert::ConvertOptions& options, const kalo_convert::StepArgs& ste
                   util::fromErrorToStr(static_cast<KalotError>(result)) + ")");
     sim::ExportOptions exportOptions = options.exportOptions;
     exportOptions.format = options.simulatorFormat;
+    // As kalo-export does while reading a multibody file, so both routes give one model.
+    if (exportOptions.simplify != MechanismSimplifier::None)
+      MechanismSimplifier(converter.getZoltModel()->getTopSubsystem(),
+                          static_cast<MechanismSimplifier::Option>(exportOptions.simplify));
     sim::ExportResult exported;
     if (options.toPage) {
       kalo_view::PageOptions pageOptions{exportOptions.meshDir,      exportOptions.meshScale,
@@ -140,9 +145,7 @@ int run(kalo_convert::ConvertOptions& options, const kalo_convert::StepArgs& ste
   for (const Cad2Zolt::PairRecord& pair : converter.getPairRecords())
     welded += pair.status == KALOT_UNHANDLED_CONSTRAINT ? 1 : 0;
   std::cout << "Wrote " << options.output;
-  if (options.toSimulator)
-    std::cout << " (" << (options.toPage ? std::string("html") : sim::formatName(options.simulatorFormat))
-              << ")";
+  if (options.toSimulator) std::cout << " (" << kalo_convert::outputFormatName(options) << ")";
   std::cout << ": " << converter.getPairRecords().size() << " constrained pairs, " << welded << " welded.\n";
 
   if (!options.reportJson.empty()) {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 
+#include <kalo_toolkit/atomic_file.hpp>
 #include <kalo_toolkit/cad_model.hpp>
 
 #ifdef KALO_HAVE_STEP
@@ -124,11 +124,10 @@ boost::shared_ptr<kalo_toolkit::CadModel> importStepInput(const StepArgs& step, 
   options.massUnit = result.massUnit;
   options.lengthUnit = result.lengthUnit;
   if (!step.matesOut.empty()) {
-    std::ofstream out(step.matesOut, std::ios::binary | std::ios::trunc);
-    out << kalo_step::matesAsSettings(result, import.settings);
-    out.close();
-    if (!out) {
-      error = "cannot write '" + step.matesOut + "'";
+    std::string why;
+    if (!kalo_toolkit::util::writeFileAtomically(step.matesOut,
+                                                 kalo_step::matesAsSettings(result, import.settings), &why)) {
+      error = "cannot write '" + step.matesOut + "': " + why;
       return {};
     }
   }

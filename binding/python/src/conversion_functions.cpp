@@ -313,6 +313,10 @@ std::string convert(py::handle cadXmlPath, py::handle outPath, py::handle units,
     }
     result = converter.convertToZoltModel();
     if (result != KALOT_SUCCESS) return;
+    // As export() does while reading a multibody file, so both routes give one model.
+    if (options.simplify != MechanismSimplifier::None)
+      MechanismSimplifier(converter.getZoltModel()->getTopSubsystem(),
+                          static_cast<MechanismSimplifier::Option>(options.simplify));
     exported = sim::exportChecked(*converter.getZoltModel(), output, options);
     report = converter.getConversionMessage();
     for (const std::string& line : exported.report) report += line + "\n";
@@ -436,8 +440,8 @@ void defineConversionFunctions(py::module_& module) {
        "  to             \"mjcf\", \"sdf\" or \"urdf\": write out_path as that simulator model\n"
        "                 instead, with every option of export() as a further keyword\n"
        "                 (mesh_dir=..., mesh_scale=..., ...); these apply only with to.\n"
-       "                 simplify is taken, as kalo-convert --to takes it, but the model is\n"
-       "                 exported as converted: simplify acts where export() reads a file.\n"
+       "                 simplify restructures the converted model before it is written,\n"
+       "                 as export() does while reading a multibody file.\n"
        "A STEP file (.step, .stp) is read through the STEP import where the build has it:\n"
        "units come from the file, and with or without to it takes kalo-convert's STEP\n"
        "options: settings (the project's settings file), mesh_dir (where the STL meshes\n"

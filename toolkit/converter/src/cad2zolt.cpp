@@ -30,6 +30,35 @@ namespace kalo_toolkit {
 
 namespace {
 
+// The parent links a model read from its file has: each body, joint, ground and child
+// subsystem names the subsystem holding it, the top names the model. What restructures
+// a model (the simplifier) finds a part's subsystem through them.
+void linkParents(const boost::shared_ptr<ZoltModel>& model) {
+  const boost::shared_ptr<Subsystem>& top = model->getTopSubsystem();
+  top->setParent(model);
+  std::unordered_set<const Subsystem*> seen;
+  std::vector<boost::shared_ptr<Subsystem>> stack{top};
+  while (!stack.empty()) {
+    const boost::shared_ptr<Subsystem> s = stack.back();
+    stack.pop_back();
+    if (!s || !seen.insert(s.get()).second) continue;
+    for (size_t i = 0; i < s->getBodyRefCount(); ++i) {
+      const boost::shared_ptr<BodyRef> ref = s->getBodyRefAt(i);
+      if (ref && ref->getBody()) ref->getBody()->setParent(s);
+    }
+    for (size_t i = 0; i < s->getJointCount(); ++i)
+      if (const boost::shared_ptr<Joint> joint = s->getJointAt(i)) joint->setParent(s);
+    for (size_t i = 0; i < s->getGroundCount(); ++i)
+      if (const boost::shared_ptr<Ground> ground = s->getGroundAt(i)) ground->setParent(s);
+    for (size_t i = 0; i < s->getSubsystemRefCount(); ++i) {
+      const boost::shared_ptr<SubsystemRef> ref = s->getSubsystemRefAt(i);
+      if (!ref || !ref->getSubsystem()) continue;
+      ref->getSubsystem()->setParent(s);
+      stack.push_back(ref->getSubsystem());
+    }
+  }
+}
+
 using detail::ConnectedSet;
 using detail::ModelMap;
 
@@ -372,6 +401,7 @@ KalotError Cad2Zolt::convertToZoltModel() {
   zoltModel->setNodeID(modelName);
   try {
     Conversion(cadModel, zoltModel, conversionMessage, pairRecords).run();
+    linkParents(zoltModel);
     conversionNotes = detail::conversionNotes(*cadModel);
   } catch (...) {
     // A half-built model must not be written by a later writeToXML as if it were complete.

@@ -129,6 +129,19 @@ TEST_F(ConvertStep, RefusesBadSettingsAndStepOnlyOptions) {
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find("option '--mates-out' applies only to a STEP input (.step, .stp)"), std::string::npos)
       << r.err;
+
+  // The mates file is an output like the others: never written over the input or into a folder.
+  const std::string before = slurp(step);
+  std::ofstream(settings) << R"({"ground": "Base"})";
+  r = convert(step + " " + dir + "/out.xml --settings " + settings + " --mates-out " + step);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("is the input file"), std::string::npos) << r.err;
+  EXPECT_EQ(slurp(step), before);
+  r = convert(step + " " + dir + "/out.xml --settings " + settings + " --mates-out " + dir +
+              "/no_such/m.json");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("cannot write '" + dir + "/no_such/m.json'"), std::string::npos) << r.err;
+  EXPECT_FALSE(std::filesystem::exists(dir + "/out.xml"));
 }
 
 }  // namespace

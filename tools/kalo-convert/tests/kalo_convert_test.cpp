@@ -367,6 +367,24 @@ TEST_F(KaloConvertRun, ToASimulatorFormatWritesItStraightFromTheCADFile) {
   ASSERT_EQ(kalo_toolkit::sim::exportToString(*model, options, &viaFile).code, 0);
   EXPECT_EQ(viaFile, mjcf);
 
+  // --simplify restructures the converted model as kalo-export does while reading the file:
+  // the weld gathers its bodies, so the file changes, and both routes still agree.
+  ASSERT_EQ(run({"--to", "mjcf", "--actuators", "none", "--collision", "none", "--simplify", "1", input,
+                 path("grouped.mjcf")}),
+            0)
+      << err;
+  KalotError error = KALOT_SUCCESS;
+  const auto grouped = ZoltModel::readFromXML(&error, path("s.xml"), MechanismSimplifier::FlattenAndGroup);
+  ASSERT_TRUE(grouped);
+  std::string groupedViaFile;
+  ASSERT_EQ(kalo_toolkit::sim::exportToString(*grouped, options, &groupedViaFile).code, 0);
+  EXPECT_NE(groupedViaFile, mjcf);
+  EXPECT_EQ(read(path("grouped.mjcf")), groupedViaFile);
+
+  ASSERT_EQ(run({"--to", "html", "--report-json", path("page.json"), input, path("s.html")}), 0) << err;
+  boost::property_tree::read_json(path("page.json"), json);
+  EXPECT_EQ(json.get<std::string>("format"), "html");
+
   for (const char* format : {"sdf", "urdf"}) {
     ASSERT_EQ(run({"--to", format, input, path("s." + std::string(format))}), 0) << err;
     EXPECT_NE(out.find(std::string(" (") + format + "): 7 constrained pairs"), std::string::npos) << out;
