@@ -80,6 +80,14 @@ def test_to_writes_the_simulator_file_with_the_export_options(tmp_path):
     links = lambda t: sorted(part.split('"')[0] for part in t.split('<link name="')[1:])
     assert links(text) == links((tmp_path / "file.urdf").read_text(encoding="utf-8")) and len(links(text)) >= 6
 
+    # simplify restructures the converted model as export() does while reading the file.
+    ki.convert(SLIDER_CRANK, tmp_path / "grouped.mjcf", to="mjcf", simplify=1)
+    ki.export(multibody, tmp_path / "grouped_file.mjcf", to="mjcf", simplify=1)
+    ki.export(multibody, tmp_path / "plain_file.mjcf", to="mjcf")
+    grouped = (tmp_path / "grouped.mjcf").read_bytes()
+    assert grouped == (tmp_path / "grouped_file.mjcf").read_bytes()
+    assert b"RigidSubsystem1." in grouped and grouped != (tmp_path / "plain_file.mjcf").read_bytes()
+
 
 def test_convert_takes_every_kalo_convert_option(tmp_path):
     out = tmp_path / "named.xml"
