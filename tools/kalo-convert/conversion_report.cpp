@@ -236,6 +236,11 @@ std::string conversionReportJson(const Cad2Zolt& converter, const ConvertOptions
   json.key("pairsWelded");
   json.value(welded);
   json.endObject();
+  // The notes kalo-convert prints after the report: constraint sides that named no part.
+  json.key("notes");
+  json.beginArray();
+  for (const std::string& note : converter.getConversionNotes()) json.value(note);
+  json.endArray();
   if (options.toSimulator) {
     json.key("format");
     json.value(outputFormatName(options));

@@ -319,6 +319,27 @@ TEST_F(KaloConvertRun, SliderCrankBecomesJointsGroundAndOneWeldReport) {
   EXPECT_EQ(strip(read(path("a.json")), "a.xml"), strip(read(path("b.json")), "b.xml"));
 }
 
+TEST_F(KaloConvertRun, NotesOnConstraintsThePluginMayNotHaveMeantArePrintedAndInTheJson) {
+  std::string text = read(kSamples + "slider_crank.xml");
+  const std::string type = "<name>\"CrankBearing-Concentric\"</name>\n        <type>0</type>";
+  const size_t at = text.find(type);
+  ASSERT_NE(at, std::string::npos);
+  text.replace(at, type.size(), "<name>\"CrankBearing-Concentric\"</name>\n        <type>9</type>");
+  std::ofstream(path("odd.xml"), std::ios::binary) << text;
+  ASSERT_EQ(run({"--report-json", path("odd.json"), path("odd.xml"), path("odd_out.xml")}), 0) << err;
+  const std::string note =
+      "Constraint \"CrankBearing-Concentric\" in assembly \"SliderCrank\": constraint type 9 is not one the "
+      "inference knows (0 to 7); the pair it ties is welded.";
+  EXPECT_NE(out.find(note + "\n"), std::string::npos) << out;
+  boost::property_tree::ptree json;
+  boost::property_tree::read_json(path("odd.json"), json);
+  EXPECT_EQ(values(json.get_child("notes")), std::vector<std::string>{note});
+
+  ASSERT_EQ(run({"--report-json", path("clean.json"), kSamples + "slider_crank.xml", path("clean.xml")}), 0);
+  boost::property_tree::read_json(path("clean.json"), json);
+  EXPECT_TRUE(json.get_child("notes").empty());
+}
+
 TEST_F(KaloConvertRun, UnitsLabelAndScaleTheModel) {
   ASSERT_EQ(run({"--units", "g,mm", kSamples + "slider_crank.xml", path("mm.xml")}), 0) << err;
   const auto m = readModel(path("mm.xml"));
