@@ -43,12 +43,12 @@ def test_verify_checks_the_mjcf_in_mujoco(crank, tmp_path):
 
 
 def test_verify_failure_keeps_the_file_and_raises_code_3(tmp_path):
-    # A chain deeper than MuJoCo's XML reader takes.
-    out = tmp_path / "deep.xml"
+    # A block held by two slides at right angles: MJCF cannot close that loop.
+    out = tmp_path / "two_slides.xml"
     with pytest.raises(ki.ConversionError) as failed:
-        ki.export(DATA / "reference" / "multibody" / "generated_300.xml", out, verify=True)
+        ki.export(DATA / "export" / "two_slides.xml", out, verify=True)
     assert failed.value.code == 3
-    assert "verify FAILED: MuJoCo does not compile" in failed.value.message
+    assert "verify FAILED: mobility with the loops closed: MuJoCo 1" in failed.value.message
     assert out.exists()
 
 

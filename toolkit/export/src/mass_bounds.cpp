@@ -10,6 +10,10 @@
 namespace kalo_toolkit {
 namespace sim {
 
+namespace {
+constexpr double kRelativeMomentFloor = 1e-12;
+}  // namespace
+
 std::string boundMassProperties(bool moving, double* mass, Mat3* inertia) {
   std::string what;
   if (moving && !(*mass >= kMinMass)) {
@@ -22,7 +26,10 @@ std::string boundMassProperties(bool moving, double* mass, Mat3* inertia) {
   const bool zero = moments[0] == 0.0 && moments[2] == 0.0;
   if (!moving && zero) return what;  // a static body may carry nothing
 
-  const double floor = moving ? kMinMoment : 0.0;
+  // A simulator computes the principal moments again from the written text, whose 15
+  // significant digits leave the smallest uncertain by about 1e-15 of the largest: a
+  // moment kept at zero or at an absolute bound far below that can come back negative.
+  const double floor = std::max(moving ? kMinMoment : 0.0, moments[2] * kRelativeMomentFloor);
   Vec3 bounded = moments;
   for (double& m : bounded) m = std::max(m, floor);
   // Triangle inequality of principal moments: the smallest two must reach the

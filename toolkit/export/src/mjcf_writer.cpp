@@ -3,6 +3,7 @@
 // equality constraints.
 
 #include <algorithm>
+#include <deque>
 
 #include "mjcf_control.hpp"
 #include "sim_text.hpp"
@@ -24,8 +25,14 @@ constexpr double kHingeSpan = 0.1;  // m
 
 class MjcfWriter {
  public:
-  MjcfWriter(const SimTree& tree, std::vector<std::string>* report)
-      : tree_(tree), report_(report), names_(tree.names), control_(tree) {}
+  MjcfWriter(const SimTree& tree, std::vector<std::string>* report, const std::string& includeStem,
+             std::vector<IncludedFile>* includes)
+      : tree_(tree),
+        report_(report),
+        names_(tree.names),
+        control_(tree),
+        includeStem_(includeStem),
+        includes_(includes) {}
 
   std::string write() {
     xml_.open("mujoco", {{"model", tree_.modelName}});
@@ -56,47 +63,77 @@ class MjcfWriter {
 
  private:
   // Bodies nest as deep as the kinematic chains: walk them with a stack of
-  // our own, so a long chain cannot exhaust the call stack.
+  // our own, so a long chain cannot exhaust the call stack. Where files may be
+  // included, the children of a body at MuJoCo's depth go to a file of their
+  // own, included in its place: MuJoCo checks the depth of each file it parses.
   void writeBodies() {
     struct Open {
       int link;
       size_t nextChild;
+      XmlText* doc;
+      size_t depth;       ///< bodies open in `doc`, this one included
+      XmlText* childDoc;  ///< the included file its children went to, if any
     };
     std::vector<Open> open;
-    size_t depth = 0;
+    size_t deepest = 0;
     for (int root : tree_.roots) {
-      openBody(root);
-      open.push_back({root, 0});
+      openBody(root, &xml_);
+      open.push_back({root, 0, &xml_, 1, nullptr});
       while (!open.empty()) {
-        depth = std::max(depth, open.size());
+        deepest = std::max(deepest, open.size());
         Open& top = open.back();
         const std::vector<int>& children = tree_.links[static_cast<size_t>(top.link)].children;
         if (top.nextChild < children.size()) {
           const int child = children[top.nextChild++];
-          openBody(child);
-          open.push_back({child, 0});
+          XmlText* doc = top.doc;
+          size_t depth = top.depth + 1;
+          if (depth > kMujocoBodyDepth && includes_) {
+            if (!top.childDoc) top.childDoc = includeFile(top.doc);
+            doc = top.childDoc;
+            depth = 1;
+          }
+          openBody(child, doc);
+          open.push_back({child, 0, doc, depth, nullptr});
         } else {
-          xml_.close();
+          if (top.childDoc) top.childDoc->close();
+          top.doc->close();
           open.pop_back();
         }
       }
     }
-    if (depth > kMujocoBodyDepth)
-      report_->push_back("MJCF: bodies nest " + std::to_string(depth) +
-                         " deep below the world; MuJoCo's XML "
-                         "reader refuses more than " +
-                         std::to_string(kMujocoBodyDepth) +
+    if (deepest <= kMujocoBodyDepth) return;
+    const std::string depth = "MJCF: bodies nest " + std::to_string(deepest) + " deep below the world; ";
+    if (!includes_) {
+      report_->push_back(depth + "MuJoCo's XML reader refuses more than " + std::to_string(kMujocoBodyDepth) +
                          " (its limit of 100 nested XML elements), so it will not load this file");
+      return;
+    }
+    for (size_t i = 0; i < includes_->size(); ++i) (*includes_)[i].text = parts_[i].str();
+    report_->push_back(depth + "MuJoCo's XML reader takes at most " + std::to_string(kMujocoBodyDepth) +
+                       " in one file, so the deeper ones are in " + std::to_string(includes_->size()) +
+                       " included file" + (includes_->size() == 1 ? "" : "s") + " beside it, " +
+                       includes_->front().name +
+                       (includes_->size() == 1 ? "" : " to " + includes_->back().name));
+  }
+
+  /// Writes the include element into `parent` and returns the new file's text, its root open.
+  XmlText* includeFile(XmlText* parent) {
+    const std::string name = includeStem_ + ".bodies-" + std::to_string(includes_->size() + 1) + ".xml";
+    includes_->push_back({name, std::string()});
+    parent->leaf("include", {{"file", name}});
+    parts_.emplace_back();
+    parts_.back().open("mujoco");
+    return &parts_.back();
   }
 
   /// Opens the body's element and writes all it holds but its child bodies.
-  void openBody(int index) {
+  void openBody(int index, XmlText* xml) {
     const SimLink& link = tree_.links[static_cast<size_t>(index)];
     const Vec3 parentOrigin = link.parent < 0 ? Vec3{} : tree_.links[static_cast<size_t>(link.parent)].origin;
-    xml_.open("body", {{"name", link.name}, {"pos", numbers(sub(link.origin, parentOrigin))}});
+    xml->open("body", {{"name", link.name}, {"pos", numbers(sub(link.origin, parentOrigin))}});
     if (link.mass > 0) {
       const Mat3& i = link.inertia;
-      xml_.leaf("inertial",
+      xml->leaf("inertial",
                 {{"pos", numbers(sub(link.com, link.origin))},
                  {"mass", number(link.mass)},
                  {"fullinertia", numbers(std::array<double, 6>{at(i, 0, 0), at(i, 1, 1), at(i, 2, 2),
@@ -105,7 +142,7 @@ class MjcfWriter {
                                          6)}});
     }
     if (link.free) {
-      xml_.leaf("freejoint", {{"name", link.jointName}});
+      xml->leaf("freejoint", {{"name", link.jointName}});
     } else {
       for (const SimDof& dof : link.dofs) {
         XmlText::Attributes a{{"name", dof.name},
@@ -115,7 +152,7 @@ class MjcfWriter {
                               {"pos", numbers(sub(dof.point, link.origin))}};
         if (dof.kind != DofKind::Ball) a.emplace_back("axis", numbers(dof.axis));
         if (dof.kind != DofKind::Ball) MjcfControl::addJointAttributes(dof, &a);
-        xml_.leaf("joint", a);
+        xml->leaf("joint", a);
       }
     }
     if (link.hasMesh) {
@@ -125,13 +162,13 @@ class MjcfWriter {
                             {"pos", numbers(sub(link.mesh.position, link.origin))},
                             {"quat", numbers(q.data(), 4)}};
       MjcfControl::addMeshGeomAttributes(link, &a);
-      xml_.leaf("geom", a);
+      xml->leaf("geom", a);
     }
-    MjcfControl::writeBoxGeom(link, &xml_);
+    MjcfControl::writeBoxGeom(link, xml);
     control_.noteBody(link);
     for (const SimSite& site : link.sites) {
       const Quat q = quatFromMatrix(site.rotation);
-      xml_.leaf("site", {{"name", site.name},
+      xml->leaf("site", {{"name", site.name},
                          {"pos", numbers(sub(site.position, link.origin))},
                          {"quat", numbers(q.data(), 4)}});
     }
@@ -186,12 +223,17 @@ class MjcfWriter {
   NameTable names_;
   MjcfControl control_;
   XmlText xml_;
+  std::string includeStem_;
+  std::vector<IncludedFile>* includes_;
+  std::deque<XmlText> parts_;  ///< the included files' texts, in the order of `includes_`
 };
 
 }  // namespace
 
-std::string writeMjcf(const SimTree& tree, std::vector<std::string>* report) {
-  return MjcfWriter(tree, report).write();
+std::string writeMjcf(const SimTree& tree, std::vector<std::string>* report, const std::string& includeStem,
+                      std::vector<IncludedFile>* includes) {
+  if (includes) includes->clear();
+  return MjcfWriter(tree, report, includeStem, includes).write();
 }
 
 }  // namespace sim

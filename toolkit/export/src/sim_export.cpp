@@ -53,7 +53,8 @@ TreeOptions treeOptions(const ExportOptions& options) {
 
 /// The file's text; mesh references are checked and read relative to `folder`, where the file goes.
 ExportResult exportTextIn(const ZoltModel& model, const ExportOptions& options, const std::string& folder,
-                          std::string* text) {
+                          std::string* text, const std::string& includeStem,
+                          std::vector<IncludedFile>* includes) {
   ExportResult result;
   try {
     if (!text) throw ExportError("no output text given");
@@ -66,7 +67,7 @@ ExportResult exportTextIn(const ZoltModel& model, const ExportOptions& options, 
     result.report = tree.report;
     switch (options.format) {
       case Format::Mjcf:
-        *text = writeMjcf(tree, &result.report);
+        *text = writeMjcf(tree, &result.report, includeStem, includes);
         break;
       case Format::Sdf:
         *text = writeSdf(tree, &result.report);
@@ -100,14 +101,29 @@ ExportResult exportToString(const ZoltModel& model, const ExportOptions& options
 ExportResult exportToFile(const ZoltModel& model, const std::string& path, const ExportOptions& options) {
   std::string text;
   const size_t slash = path.rfind('/');
-  ExportResult result = exportTextIn(model, options,
-                                     slash == std::string::npos ? std::string()
-                                     : slash == 0               ? std::string("/")
-                                                                : path.substr(0, slash),
-                                     &text);
+  const std::string folder = slash == std::string::npos ? std::string()
+                             : slash == 0               ? std::string("/")
+                                                        : path.substr(0, slash);
+  // Included files sit beside the file and are named after it ("arm.xml": "arm.bodies-1.xml").
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  const size_t dot = name.rfind('.');
+  const std::string stem = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+  std::vector<IncludedFile> includes;
+  ExportResult result = exportTextIn(model, options, folder, &text, stem, &includes);
   if (result.code != 0) return result;
-  // Whole or not at all, through links too, and unique per call (AtomicFile).
+  // Whole or not at all, through links too, and unique per call (AtomicFile); the included
+  // files first, so the file that names them never stands without them.
   std::string why;
+  for (const IncludedFile& file : includes) {
+    const std::string included =
+        slash == std::string::npos ? file.name : path.substr(0, slash + 1) + file.name;
+    if (!util::writeFileAtomically(included, file.text, &why)) {
+      result.code = 1;
+      result.error = "cannot write '" + included + "': " + why;
+      result.report.clear();
+      return result;
+    }
+  }
   if (!util::writeFileAtomically(path, text, &why)) {
     result.code = 1;
     result.error = "cannot write '" + path + "': " + why;

@@ -393,6 +393,10 @@ TEST(SimTreeTest, MassBoundsRaiseOnlyWhatNoSimulatorAccepts) {
       {true, 1, {1, 0, 0, 0, 1, 0, 0, 0, 3}, true},      // triangle broken
       {false, 1, {1, 0, 0, 0, 1, 0, 0, 0, 3}, true},     // broken even when fixed
       {true, 1, {1, 2, 0, 2, 1, 0, 0, 0, 1}, true},      // off-diagonal: moments -1, 1, 3
+      // Moments 0, 2e10, 2e10 turned 45 degrees: the text of the turned tensor cannot hold
+      // a moment of 1e-12 kg*m^2 beside 2e10, so the smallest is raised with the largest.
+      {true, 1, {1e10, -1e10, 0, -1e10, 1e10, 0, 0, 0, 2e10}, true},
+      {false, 1, {0, 0, 0, 0, 1, 0, 0, 0, 1}, true},  // ideal rod fixed: a simulator may refuse zero too
   };
   for (const Case& c : cases) {
     double mass = c.mass;
@@ -407,6 +411,7 @@ TEST(SimTreeTest, MassBoundsRaiseOnlyWhatNoSimulatorAccepts) {
     Mat3 axes{};
     sim::symmetricEigen(inertia, &moments, &axes);
     EXPECT_GE(moments[0], c.moving ? sim::kMinMoment : 0.0) << what;
+    EXPECT_GE(moments[0], moments[2] * 1e-12 * (1 - 1e-6)) << what;
     EXPECT_GE(moments[0] + moments[1], moments[2]) << what;
     if (c.moving) {
       EXPECT_GE(mass, sim::kMinMass);

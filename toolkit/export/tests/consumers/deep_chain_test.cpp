@@ -1,6 +1,9 @@
 // A long serial chain (ten thousand links, the size of the benchmark's model)
 // exports in every format, and its MJCF nests every body below the one
-// before it without the text growing with the square of the depth.
+// before it without the text growing with the square of the depth; chains
+// deeper than MuJoCo reads in one file load from included files.
+
+#include <filesystem>
 
 #include <gtest/gtest.h>
 #include <boost/make_shared.hpp>
@@ -23,7 +26,9 @@ namespace {
 
 using namespace kalo_toolkit;
 
-boost::shared_ptr<ZoltModel> chain(int n) {
+/// n links, each hinged at the tip of the one before; with `side`, one more link hinged at
+/// the tip of link `side` beside the next one.
+boost::shared_ptr<ZoltModel> chain(int n, int side = -1) {
   auto top = boost::make_shared<Subsystem>("Chain");
   auto model = boost::make_shared<ZoltModel>("test", "", "", "", "Chain", top);
   auto groundFrame = boost::make_shared<Frame>("G", 0, KALOT_LENGTH_M);
@@ -32,11 +37,17 @@ boost::shared_ptr<ZoltModel> chain(int n) {
   const double inertia[9] = {1e-3, 0, 0, 0, 1e-3, 0, 0, 0, 1e-3};
   const double identity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
   const double y[3] = {0, 1, 0};
-  for (int i = 0; i < n; ++i) {
-    const std::string name = "L" + std::to_string(i);
+  boost::shared_ptr<Frame> branch;
+  for (int i = 0; i <= n; ++i) {
+    if (i == n && !branch) break;
+    // The last round, when there is a side link, hangs it from the branch point.
+    const bool sideLink = i == n;
+    if (sideLink) previous = branch;
+    const std::string name = sideLink ? std::string("Side") : "L" + std::to_string(i);
     auto body = boost::make_shared<Body>(name, 0.1, KALOT_MASS_KG, inertia, KALOT_INERTIA_KG_M2, 0,
                                          KALOT_VOL_M3, 0, KALOT_SAREA_M2, "", nullptr);
-    const double cg[3] = {0.01 * i + 0.005, 0, 0}, pin[3] = {0.01 * i, 0, 0}, tip[3] = {0.01 * (i + 1), 0, 0};
+    const double x = 0.01 * (sideLink ? side + 1 : i);
+    const double cg[3] = {x + 0.005, 0, 0}, pin[3] = {x, 0, 0}, tip[3] = {x + 0.01, 0, 0};
     auto cgFrame = boost::make_shared<Frame>("CG", -1, cg, KALOT_LENGTH_M, "WORLD", identity, KALOT_ANGLE_RAD,
                                              KALOT_ROT_3X3, "WORLD");
     auto pinFrame = boost::make_shared<Frame>("Pin", -1, pin, KALOT_LENGTH_M, "WORLD", identity,
@@ -48,11 +59,12 @@ boost::shared_ptr<ZoltModel> chain(int n) {
       f->setParent(body);
     }
     top->addBodyRef(boost::make_shared<BodyRef>(name, body));
-    auto joint = boost::make_shared<Joint>("J" + std::to_string(i), boost::make_shared<FrameRef>(previous),
+    auto joint = boost::make_shared<Joint>("J" + name, boost::make_shared<FrameRef>(previous),
                                            boost::make_shared<FrameRef>(pinFrame), "");
     joint->addPrimitive(KALOT_PRIM_REVOLUTE, y, "WORLD");
     top->addJoint(joint);
     previous = tipFrame;
+    if (i == side) branch = tipFrame;
   }
   return model;
 }
@@ -72,33 +84,60 @@ TEST(ExportDeepChain, TenThousandLinksExportInEveryFormat) {
   }
 }
 
-// MuJoCo's XML reader refuses elements nested 100 deep: a chain of 96 bodies
-// loads, one of 97 does not, and the export says so before MuJoCo does.
-TEST(ExportDeepChain, NestingBeyondWhatMujocoReadsIsReportedAndFailsVerify) {
+// MuJoCo's XML reader refuses elements nested 100 deep in one file: 96 bodies below the
+// world stay in the file, deeper ones go to included files of up to 96 levels each (the
+// children of one body share a file), which MuJoCo reads and --verify checks against the
+// model: freedoms, every body's mass and centre of mass.
+TEST(ExportDeepChain, BodiesDeeperThanOneFileTakesLoadFromIncludedFiles) {
   const std::string dir = scratchDir("deep_chain");
-  for (const int n : {96, 97}) {
-    SCOPED_TRACE(n);
-    const auto model = chain(n);
+  struct Case {
+    int links;
+    int side;
+    int files;
+    int depth;
+  };
+  for (const Case c : {Case{96, -1, 0, 96}, Case{97, 95, 1, 97}, Case{250, 150, 2, 250}}) {
+    SCOPED_TRACE(c.links);
+    const auto model = chain(c.links, c.side);
     sim::ExportOptions options;
     options.verify = true;
-    const std::string file = dir + "/chain" + std::to_string(n) + ".mjcf";
-    const sim::ExportResult r = sim::exportChecked(*model, file, options);
+    const std::string stem = "chain" + std::to_string(c.links);
+    const sim::ExportResult r = sim::exportChecked(*model, dir + "/" + stem + ".mjcf", options);
+    std::string lines;
+    for (const std::string& line : r.report) lines += line + "\n";
+    EXPECT_EQ(r.code, 0) << r.error << "\n" << lines;
     char error[1000] = "";
-    MjModelPtr m(mj_loadXML(file.c_str(), nullptr, error, sizeof error));
-    const bool reported = hasLine(r.report,
-                                  "MJCF: bodies nest 97 deep below the world; MuJoCo's XML reader refuses "
-                                  "more than 96 (its limit of 100 nested XML elements)");
-    if (n == 96) {
-      EXPECT_TRUE(m) << error;
-      EXPECT_FALSE(reported);
-      EXPECT_EQ(r.code, 0);
+    MjModelPtr m(mj_loadXML((dir + "/" + stem + ".mjcf").c_str(), nullptr, error, sizeof error));
+    ASSERT_TRUE(m) << error;
+    const int links = c.links + (c.side >= 0 ? 1 : 0);
+    EXPECT_EQ(m->nbody, links + 1);
+    EXPECT_EQ(m->nv, links);
+    EXPECT_EQ(m->body_parentid[mj_name2id(m.get(), mjOBJ_BODY, "Side")],
+              c.side >= 0 ? mj_name2id(m.get(), mjOBJ_BODY, ("L" + std::to_string(c.side)).c_str()) : 0);
+    for (int k = 1; k <= c.files + 1; ++k)
+      EXPECT_EQ(std::filesystem::exists(dir + "/" + stem + ".bodies-" + std::to_string(k) + ".xml"),
+                k <= c.files)
+          << k;
+    const std::string nest = "MJCF: bodies nest " + std::to_string(c.depth) + " deep below the world; ";
+    if (c.files == 0) {
+      EXPECT_FALSE(hasLine(r.report, "MJCF: bodies nest")) << lines;
     } else {
-      EXPECT_FALSE(m);
-      EXPECT_TRUE(reported);
-      EXPECT_EQ(r.code, sim::kCheckFailed);
-      EXPECT_TRUE(hasLine(r.report, "verify FAILED: MuJoCo does not compile"));
+      EXPECT_TRUE(
+          hasLine(r.report, nest +
+                                "MuJoCo's XML reader takes at most 96 in one file, so the deeper ones "
+                                "are in " +
+                                std::to_string(c.files) + " included file"))
+          << lines;
     }
   }
+  // A text has no folder for included files: it stays one file, and the report says MuJoCo
+  // will not load it.
+  std::string text;
+  const sim::ExportResult r = sim::exportToString(*chain(97), sim::ExportOptions(), &text);
+  EXPECT_EQ(text.find("<include"), std::string::npos);
+  EXPECT_TRUE(hasLine(r.report,
+                      "MJCF: bodies nest 97 deep below the world; MuJoCo's XML reader refuses more than 96 "
+                      "(its limit of 100 nested XML elements), so it will not load this file"));
 }
 
 }  // namespace
