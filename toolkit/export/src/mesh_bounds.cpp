@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -98,6 +99,8 @@ bool readMeshBounds(const std::string& path, Vec3* lower, Vec3* upper) {
   const std::string name = lowerCase(path);
   const bool stl = endsWith(name, ".stl"), obj = endsWith(name, ".obj");
   if (!stl && !obj) return false;
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return false;  // a pipe would block the open
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
   in.seekg(0, std::ios::end);

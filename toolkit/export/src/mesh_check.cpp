@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 namespace kalo_toolkit {
@@ -31,6 +32,11 @@ std::string problemOf(const std::string& file, Format format, const std::string&
            " simulators read STL, DAE and OBJ meshes, not '" + (ext.empty() ? file : "." + ext) + "' files";
   }
   const std::string path = file.empty() || file[0] == '/' || folder.empty() ? file : folder + "/" + file;
+  // A folder opens too, and opening a pipe blocks: only files are meshes.
+  std::error_code ec;
+  const std::filesystem::file_status status = std::filesystem::status(path, ec);
+  if (!ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+    return "'" + path + "' is not a regular file";
   std::ifstream probe(path, std::ios::binary);
   if (!probe) return "cannot open '" + path + "' (" + std::strerror(errno) + ")";
   return std::string();

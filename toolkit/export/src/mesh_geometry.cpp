@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -143,6 +144,11 @@ bool parseMesh(const std::string& bytes, const std::string& extension, MeshGeome
 }
 
 bool readMeshFile(const std::string& path, MeshGeometry* mesh, std::string* error) {
+  // Opening a pipe would wait for a writer, and a device may never end: only files are read.
+  std::error_code ec;
+  const std::filesystem::file_status status = std::filesystem::status(path, ec);
+  if (!ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+    return fail(error, "'" + path + "' is not a regular file");
   std::ifstream in(path, std::ios::binary);
   if (!in) return fail(error, "cannot open '" + path + "'");
   in.seekg(0, std::ios::end);

@@ -1,6 +1,9 @@
 // Massless connectors of every selector, and geometry files MuJoCo cannot
 // open: each export loads in MuJoCo, SDFormat and urdfdom.
 
+#include <sys/stat.h>
+
+#include <filesystem>
 #include <fstream>
 
 #include <gtest/gtest.h>
@@ -153,6 +156,26 @@ TEST(Meshes, GeometryMuJoCoCannotOpenIsLeftOutAndReported) {
   }
   EXPECT_TRUE(sdformatErrors(dir + "/meshes.sdf").empty());
   EXPECT_TRUE(urdfdomParses(dir + "/meshes.urdf"));
+
+  // A folder and a pipe under a mesh's name open (the pipe only once written to): neither is
+  // a mesh. The export leaves them out without waiting, and MuJoCo loads the rest.
+  const std::string partB = dir + "/PartB.stl";
+  for (const bool pipe : {false, true}) {
+    SCOPED_TRACE(pipe ? "pipe" : "folder");
+    std::filesystem::remove_all(partB);
+    if (pipe)
+      ASSERT_EQ(mkfifo(partB.c_str(), 0600), 0);
+    else
+      std::filesystem::create_directory(partB);
+    options.format = sim::Format::Mjcf;
+    report.clear();
+    MjModelPtr loaded = exportToMujoco(multibody, dir + "/special.mjcf", options, &report);
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->nmesh, 1);
+    EXPECT_TRUE(hasLine(
+        report, "body 'PartB': mesh '" + partB + "' left out: '" + partB + "' is not a regular file"));
+  }
+  std::filesystem::remove(partB);
 }
 
 }  // namespace
