@@ -19,7 +19,7 @@ JOBS="${FUZZ_JOBS:-2}"
 
 # Every target, in the order CI runs them.
 ALL_TARGETS=(multibody_reader_fuzzer stream_dom_differential_fuzzer cad_xml_reader_fuzzer conversion_fuzzer
-  csts2connections_fuzzer)
+  csts2connections_fuzzer sim_export_fuzzer)
 if [ "$#" -gt 0 ]; then TARGETS=("$@"); else TARGETS=("${ALL_TARGETS[@]}"); fi
 
 # Seeds of a target (by its short name, without _fuzzer): its committed corpus
@@ -27,6 +27,7 @@ if [ "$#" -gt 0 ]; then TARGETS=("$@"); else TARGETS=("${ALL_TARGETS[@]}"); fi
 seed_files() {
   case "$1" in
     multibody_reader | stream_dom_differential) ls "$ROOT"/testdata/multibody/*.xml ;;
+    sim_export) ls "$ROOT"/testdata/multibody/*.xml "$ROOT"/testdata/export/*.xml ;;
     cad_xml_reader) ls "$ROOT"/testdata/cad/*.xml "$ROOT"/testdata/convert/*.xml ;;
   esac
   if [ -d "$ROOT/fuzz/corpus/$1" ]; then find "$ROOT/fuzz/corpus/$1" -type f; fi
@@ -34,7 +35,7 @@ seed_files() {
 
 dictionary_of() {
   case "$1" in
-    multibody_reader | stream_dom_differential) echo "$ROOT/fuzz/multibody.dict" ;;
+    multibody_reader | stream_dom_differential | sim_export) echo "$ROOT/fuzz/multibody.dict" ;;
     *) if [ -f "$ROOT/fuzz/$1.dict" ]; then echo "$ROOT/fuzz/$1.dict"; fi ;;
   esac
 }
@@ -42,6 +43,7 @@ dictionary_of() {
 max_len_of() {
   case "$1" in
     conversion | csts2connections) echo 4096 ;;
+    sim_export) echo 131072 ;;  # a chain deeper than MuJoCo reads in one file takes about 110 kB
     *) echo 65536 ;;
   esac
 }
