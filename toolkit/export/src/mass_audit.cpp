@@ -60,12 +60,16 @@ class Auditor {
     for (int i = 0; i < 9; ++i) tensor[static_cast<size_t>(i)] = body.getInertia()[i] * kgm2;
 
     bool sound = true;
+    const Vec3 moments = principal(tensor);
+    const double largest = std::max(std::fabs(moments[0]), std::fabs(moments[2]));
     if (!link.dofs.empty() && !(mass > 0)) {
       add(AuditLevel::Error, "moves by joint '" + link.jointName + "' but has no mass");
       sound = false;
+    } else if ((!link.dofs.empty() || link.free) && largest == 0) {
+      // Typical of a sub-assembly handed over without its combined mass properties.
+      add(AuditLevel::Warning, "moves with mass " + brief(mass) +
+                                   " kg but no inertia tensor: a point mass, which no solid part is");
     }
-    const Vec3 moments = principal(tensor);
-    const double largest = std::max(std::fabs(moments[0]), std::fabs(moments[2]));
     const double tolerance = 1e-9 * largest;
     if (moments[0] < -tolerance) {
       add(AuditLevel::Error, "principal moments " + brief(moments) + " kg*m^2 include a negative one");

@@ -128,19 +128,24 @@ TEST_F(MassAuditTest, DensityOutsideThePlausibleRange) {
   EXPECT_NE(lines[1].text.find("body 'Foamless': density 5 kg/m^3"), std::string::npos) << lines[1].text;
 }
 
-TEST_F(MassAuditTest, TensorsNoBodyCanHaveAndMovingBodiesWithoutMass) {
+TEST_F(MassAuditTest, TensorsNoBodyCanHaveMovingBodiesWithoutMassAndPointMasses) {
   addBody("Needle", 1.0, {1, 0, 0, 0, 1, 0, 0, 0, 5}, 0.0, {0, 0, 0});
   addBody("Negative", 1.0, {1, 0, 0, 0, -1, 0, 0, 0, 1}, 0.0, {0, 0, 0});
   addBody("Ghost", 0.0, Mat3{}, 0.0, {0, 0, 0});
+  addBody("Point", 2.0, Mat3{}, 0.0, {0, 0, 0});
   const auto lines = audit();
-  ASSERT_EQ(lines.size(), 3u);
-  for (const AuditLine& l : lines) EXPECT_EQ(l.level, AuditLevel::Error) << l.text;
+  ASSERT_EQ(lines.size(), 4u);
+  for (size_t i = 0; i < 3; ++i) EXPECT_EQ(lines[i].level, AuditLevel::Error) << lines[i].text;
   EXPECT_EQ(lines[0].text,
             "body 'Needle': principal moments 1, 1, 5 kg*m^2 break the triangle inequality (the largest "
             "exceeds the "
             "sum of the other two)");
   EXPECT_EQ(lines[1].text, "body 'Negative': principal moments -1, 1, 1 kg*m^2 include a negative one");
   EXPECT_EQ(lines[2].text, "body 'Ghost': moves by joint 'RootGround--Ghost' but has no mass");
+  EXPECT_EQ(lines[3].level, AuditLevel::Warning);
+  EXPECT_EQ(lines[3].text,
+            "body 'Point': moves with mass 2 kg but no inertia tensor: a point mass, which no "
+            "solid part is");
 }
 
 TEST_F(MassAuditTest, MeshInMillimetresDeclaredInMetresNamesTheScaleThatFits) {
