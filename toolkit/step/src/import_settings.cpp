@@ -186,7 +186,8 @@ bool namePatternMatches(const std::string& pattern, const std::string& name) {
 bool parseImportSettings(const std::string& textIn, ImportSettings* settings, std::string* error) {
   json doc;
   try {
-    doc = json::parse(textIn);
+    // Comments are allowed, as the export allows them in the same file's "joints".
+    doc = json::parse(textIn, nullptr, true, /*ignore_comments=*/true);
   } catch (const nlohmann::json::parse_error& e) {
     if (error) *error = "settings: not JSON at byte " + std::to_string(e.byte) + ": " + e.what();
     return false;

@@ -78,6 +78,10 @@ TEST(ImportSettings, ErrorsNameTheKeyAndLeaveTheSettingsAlone) {
   std::string error;
   EXPECT_FALSE(parseImportSettings("{\"ground\": \"Base\",}", &s, &error));
   EXPECT_EQ(error.rfind("settings: not JSON at byte 19: ", 0), 0u) << error;
+  // Comments are allowed, as in the export's "joints" of the same file.
+  EXPECT_TRUE(parseImportSettings("{\n  // the table\n  \"ground\": \"Base\" /* fixed */\n}", &s, &error))
+      << error;
+  EXPECT_EQ(s.ground, "Base");
   EXPECT_FALSE(readImportSettings("/nonexistent/kalo.json", &s, &error));
   EXPECT_EQ(error, "cannot open the settings file '/nonexistent/kalo.json'");
 }

@@ -34,27 +34,19 @@ int bodyNamed(const mjModel* m, const std::string& suffix) {
   return -1;
 }
 
-TEST(StepInMujoco, HingedArmLoadsWithItsMassesAxisAndTurnsAboutTheBore) {
-  // A block with a bore of radius 5 mm at (30, 30), and an arm whose pin sits in it, turned 30 degrees.
-  StepAssembly a("Hinge");
-  a.place(a.top(), a.part("Base", cut(box(0, 0, 0, 80, 60, 20), cylinder(30, 30, 0, gp_Dir(0, 0, 1), 5, 20))),
-          placement(0, 0, 0), "Base");
-  a.place(a.top(),
-          a.part("Arm", fuse(box(-10, -10, 0, 40, 20, 8), cylinder(0, 0, -20, gp_Dir(0, 0, 1), 5, 20))),
-          placement(30, 30, 20, 30), "Arm");
-  const std::string step = scratch("hinge.step");
-  a.write(step);
-
+/// Imports the hinged arm from `step` (the block with a bore of radius 5 mm at (30, 30), the arm
+/// whose pin sits in it, turned 30 degrees), exports it to MJCF and checks it in MuJoCo.
+void expectHingedArmInMujoco(const std::string& step, const std::string& tag) {
   ImportSettings settings;
   settings.ground = "Base";
-  const std::string meshes = scratch("meshes");
+  const std::string meshes = scratch("meshes_" + tag);
   const StepImportResult r = importOrFail(step, settings, meshes);
   ASSERT_TRUE(r.model);
   kalo_toolkit::s_getDefaultCadUnit()->set(r.massUnit, r.lengthUnit);
   kalo_toolkit::Cad2Zolt converter(r.model, "test", step, "", "", "Hinge");
   ASSERT_EQ(converter.convertToZoltModel(), KALOT_SUCCESS);
   kalo_toolkit::s_getDefaultCadUnit()->set(KALOT_MASS_KG, KALOT_LENGTH_M);
-  const std::string mjcf = scratch("hinge.xml");
+  const std::string mjcf = scratch("hinge_" + tag + ".xml");
   kalo_toolkit::sim::ExportOptions options;
   const kalo_toolkit::sim::ExportResult exported =
       kalo_toolkit::sim::exportToFile(*converter.getZoltModel(), mjcf, options);
@@ -108,6 +100,25 @@ TEST(StepInMujoco, HingedArmLoadsWithItsMassesAxisAndTurnsAboutTheBore) {
   EXPECT_NEAR(d->xipos[3 * arm + 0], (30 + std::cos(angle) * lx) / 1000, 1e-6);
   EXPECT_NEAR(d->xipos[3 * arm + 1], (30 + std::sin(angle) * lx) / 1000, 1e-6);
   EXPECT_NEAR(d->xipos[3 * arm + 2], (20 + lz) / 1000, 1e-6);
+}
+
+TEST(StepInMujoco, HingedArmLoadsWithItsMassesAxisAndTurnsAboutTheBore) {
+  StepAssembly a("Hinge");
+  a.place(a.top(), a.part("Base", cut(box(0, 0, 0, 80, 60, 20), cylinder(30, 30, 0, gp_Dir(0, 0, 1), 5, 20))),
+          placement(0, 0, 0), "Base");
+  a.place(a.top(),
+          a.part("Arm", fuse(box(-10, -10, 0, 40, 20, 8), cylinder(0, 0, -20, gp_Dir(0, 0, 1), 5, 20))),
+          placement(30, 30, 20, 30), "Arm");
+  const std::string step = scratch("hinge.step");
+  a.write(step);
+  expectHingedArmInMujoco(step, "built");
+}
+
+// The same arm modelled and written by FreeCAD 0.20 (examples/step/make_freecad_hinge.py):
+// another program's STEP file gives the same model.
+TEST(StepInMujoco, HingedArmWrittenByFreeCadLoadsTheSame) {
+  expectHingedArmInMujoco(std::string(KALO_TEST_DATA_DIR) + "/../examples/step/freecad_hinge.step",
+                          "freecad");
 }
 
 }  // namespace
