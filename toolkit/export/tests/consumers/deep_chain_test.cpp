@@ -130,6 +130,15 @@ TEST(ExportDeepChain, BodiesDeeperThanOneFileTakesLoadFromIncludedFiles) {
           << lines;
     }
   }
+  // The included files are written first: where they cannot be, the error names the first
+  // and the file that would name it is not written either.
+  const std::string missing = dir + "/no_such_folder/chain.mjcf";
+  const sim::ExportResult unwritable = sim::exportToFile(*chain(97), missing, sim::ExportOptions());
+  EXPECT_EQ(unwritable.code, 1);
+  EXPECT_EQ(unwritable.error.rfind("cannot write '" + dir + "/no_such_folder/chain.bodies-1.xml'", 0), 0u)
+      << unwritable.error;
+  EXPECT_FALSE(std::filesystem::exists(missing));
+
   // A text has no folder for included files: it stays one file, and the report says MuJoCo
   // will not load it.
   std::string text;
