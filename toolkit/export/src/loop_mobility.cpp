@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include <kalo_toolkit/vector_math.hpp>
+
 #include "sim_tree.hpp"
 
 namespace kalo_toolkit {
@@ -34,37 +36,6 @@ void dofTwists(const SimDof& dof, std::vector<Twist>* out) {
       Vec3 axis{};
       axis[static_cast<size_t>(a)] = 1.0;
       out->push_back(turn(axis, dof.point));
-    }
-  }
-}
-
-/// Rank by Gaussian elimination with full pivoting; entries below `tolerance` count as zero.
-int rank(std::vector<std::vector<double>> rows, double tolerance) {
-  int r = 0;
-  const size_t cols = rows.empty() ? 0 : rows[0].size();
-  std::vector<bool> usedRow(rows.size(), false);
-  for (;;) {
-    double best = tolerance;
-    size_t pr = 0, pc = 0;
-    bool found = false;
-    for (size_t i = 0; i < rows.size(); ++i) {
-      if (usedRow[i]) continue;
-      for (size_t j = 0; j < cols; ++j)
-        if (std::fabs(rows[i][j]) > best) {
-          best = std::fabs(rows[i][j]);
-          pr = i;
-          pc = j;
-          found = true;
-        }
-    }
-    if (!found) return r;
-    usedRow[pr] = true;
-    ++r;
-    for (size_t i = 0; i < rows.size(); ++i) {
-      if (usedRow[i]) continue;
-      const double f = rows[i][pc] / rows[pr][pc];
-      if (f == 0.0) continue;
-      for (size_t j = 0; j < cols; ++j) rows[i][j] -= f * rows[pr][j];
     }
   }
 }
@@ -143,7 +114,7 @@ int loopMobility(const SimTree& tree) {
       rows.push_back(std::move(row));
     }
   }
-  return nv - rank(std::move(rows), 1e-9 * std::max(largest, 1e-300));
+  return nv - util::matrixRank(std::move(rows), 1e-9 * std::max(largest, 1e-300));
 }
 
 }  // namespace sim

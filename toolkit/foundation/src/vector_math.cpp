@@ -95,4 +95,31 @@ void vecPerpendicular(const double* axis, double tol, double* out) {
   }
 }
 
+int matrixRank(std::vector<std::vector<double>> rows, double tolerance) {
+  int r = 0;
+  std::vector<bool> used(rows.size(), false);
+  for (;;) {
+    double best = tolerance;
+    size_t pr = 0, pc = 0;
+    bool found = false;
+    for (size_t i = 0; i < rows.size(); ++i)
+      for (size_t j = 0; !used[i] && j < rows[i].size(); ++j)
+        if (std::fabs(rows[i][j]) > best) {
+          best = std::fabs(rows[i][j]);
+          pr = i;
+          pc = j;
+          found = true;
+        }
+    if (!found) return r;
+    used[pr] = true;
+    ++r;
+    for (size_t i = 0; i < rows.size(); ++i) {
+      if (used[i]) continue;
+      const double f = rows[i][pc] / rows[pr][pc];
+      if (f == 0.0) continue;
+      for (size_t j = 0; j < rows[i].size() && j < rows[pr].size(); ++j) rows[i][j] -= f * rows[pr][j];
+    }
+  }
+}
+
 }  // namespace kalo_toolkit::util

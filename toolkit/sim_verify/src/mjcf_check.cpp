@@ -10,6 +10,7 @@
 
 #include <kalo_toolkit/sim_facts.hpp>
 #include <kalo_toolkit/sim_verify.hpp>
+#include <kalo_toolkit/vector_math.hpp>
 
 namespace kalo_toolkit {
 namespace sim {
@@ -31,33 +32,6 @@ struct ModelDeleter {
   void operator()(mjModel* m) const { mj_deleteModel(m); }
   void operator()(mjData* d) const { mj_deleteData(d); }
 };
-
-/// Rank by Gaussian elimination with full pivoting; entries below `tolerance` count as zero.
-int rank(std::vector<std::vector<double>> rows, double tolerance) {
-  int r = 0;
-  std::vector<bool> used(rows.size(), false);
-  for (;;) {
-    double best = tolerance;
-    size_t pr = 0, pc = 0;
-    bool found = false;
-    for (size_t i = 0; i < rows.size(); ++i)
-      for (size_t j = 0; !used[i] && j < rows[i].size(); ++j)
-        if (std::fabs(rows[i][j]) > best) {
-          best = std::fabs(rows[i][j]);
-          pr = i;
-          pc = j;
-          found = true;
-        }
-    if (!found) return r;
-    used[pr] = true;
-    ++r;
-    for (size_t i = 0; i < rows.size(); ++i) {
-      if (used[i]) continue;
-      const double f = rows[i][pc] / rows[pr][pc];
-      for (size_t j = 0; j < rows[i].size(); ++j) rows[i][j] -= f * rows[pr][j];
-    }
-  }
-}
 
 class Checker {
  public:
@@ -180,7 +154,7 @@ class Checker {
       line(worst < kLoopTolerance, "loops closed at rest: largest residual " + text(worst) + " m" +
                                        (worstName.empty() ? "" : " ('" + worstName + "')") + ", below " +
                                        text(kLoopTolerance) + " m");
-    const int mobility = m->nv - rank(std::move(rows), 1e-9 * std::max(largest, 1e-300));
+    const int mobility = m->nv - util::matrixRank(std::move(rows), 1e-9 * std::max(largest, 1e-300));
     line(mobility == facts_.mobility, "mobility with the loops closed: MuJoCo " + std::to_string(mobility) +
                                           " (freedoms less the rank of the equality constraints at rest), "
                                           "the model " +

@@ -38,27 +38,30 @@ std::string scratchDir(const std::string& name) {
   return dir.string();
 }
 
+void writeBinaryStl(const std::string& path, const std::vector<std::array<float, 3>>& vertices,
+                    const std::vector<std::array<int, 3>>& faces) {
+  std::ofstream out(path, std::ios::binary);
+  const char header[80] = "kalo consumer test mesh";
+  out.write(header, sizeof header);
+  const auto count = static_cast<uint32_t>(faces.size());
+  out.write(reinterpret_cast<const char*>(&count), sizeof count);
+  for (const auto& f : faces) {
+    const float normal[3] = {0, 0, 0};
+    out.write(reinterpret_cast<const char*>(normal), sizeof normal);
+    for (int k : f) out.write(reinterpret_cast<const char*>(vertices[static_cast<size_t>(k)].data()), 12);
+    const uint16_t attributes = 0;
+    out.write(reinterpret_cast<const char*>(&attributes), sizeof attributes);
+  }
+  ASSERT_TRUE(out.good()) << "cannot write mesh " << path;
+}
+
 void writeMeshes(const ExpectedModel& model, const std::string& dir) {
   // A tetrahedron of 100 units a side: a real volume in metres or millimetres.
-  const float v[4][3] = {{0, 0, 0}, {100, 0, 0}, {0, 100, 0}, {0, 0, 100}};
-  const int faces[4][3] = {{0, 2, 1}, {0, 1, 3}, {0, 3, 2}, {1, 2, 3}};
   std::set<std::string> done;
-  for (const ExpectedBody& b : model.bodies) {
-    if (b.geometry.empty() || !done.insert(b.geometry).second) continue;
-    std::ofstream out(dir + "/" + b.geometry, std::ios::binary);
-    const char header[80] = "kalo consumer test mesh";
-    out.write(header, sizeof header);
-    const uint32_t count = 4;
-    out.write(reinterpret_cast<const char*>(&count), sizeof count);
-    for (const auto& f : faces) {
-      const float normal[3] = {0, 0, 0};
-      out.write(reinterpret_cast<const char*>(normal), sizeof normal);
-      for (int k : f) out.write(reinterpret_cast<const char*>(v[k]), sizeof v[k]);
-      const uint16_t attributes = 0;
-      out.write(reinterpret_cast<const char*>(&attributes), sizeof attributes);
-    }
-    ASSERT_TRUE(out.good()) << "cannot write mesh " << b.geometry;
-  }
+  for (const ExpectedBody& b : model.bodies)
+    if (!b.geometry.empty() && done.insert(b.geometry).second)
+      writeBinaryStl(dir + "/" + b.geometry, {{0, 0, 0}, {100, 0, 0}, {0, 100, 0}, {0, 0, 100}},
+                     {{0, 2, 1}, {0, 1, 3}, {0, 3, 2}, {1, 2, 3}});
 }
 
 std::string exportText(const std::string& path, kalo_toolkit::sim::Format format,

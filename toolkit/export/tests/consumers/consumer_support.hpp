@@ -3,6 +3,7 @@
 // Shared steps of the consumer tests: where the four models are, exporting
 // one of them, mesh files for its geometry, and loading MJCF into MuJoCo.
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +25,10 @@ std::string scratchDir(const std::string& name);
 
 /// Writes a small tetrahedron STL for every geometry file of the model into `dir`.
 void writeMeshes(const ExpectedModel& model, const std::string& dir);
+
+/// A binary STL of the given triangles (vertex indices), with zero normals.
+void writeBinaryStl(const std::string& path, const std::vector<std::array<float, 3>>& vertices,
+                    const std::vector<std::array<int, 3>>& faces);
 
 /// Exports the kalo file in `format` with meshes below `meshDir`, without actuators and collision
 /// (the bare mechanics); fails the test when the export does.

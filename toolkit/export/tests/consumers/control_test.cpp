@@ -58,25 +58,29 @@ struct Proof {
 constexpr double kCube = 0.03;
 void writeCubes(const ExpectedModel& e, const std::string& dir) {
   const float h = static_cast<float>(kCube / 2);
-  const float v[8][3] = {{-h, -h, -h}, {h, -h, -h}, {h, h, -h}, {-h, h, -h},
-                         {-h, -h, h},  {h, -h, h},  {h, h, h},  {-h, h, h}};
-  const int faces[12][3] = {{0, 2, 1}, {0, 3, 2}, {4, 5, 6}, {4, 6, 7}, {0, 1, 5}, {0, 5, 4},
-                            {1, 2, 6}, {1, 6, 5}, {2, 3, 7}, {2, 7, 6}, {3, 0, 4}, {3, 4, 7}};
-  for (const ExpectedBody& b : e.bodies) {
-    if (b.geometry.empty()) continue;
-    std::ofstream out(dir + "/" + b.geometry, std::ios::binary);
-    const char header[80] = "kalo control test cube";
-    out.write(header, sizeof header);
-    const uint32_t count = 12;
-    out.write(reinterpret_cast<const char*>(&count), sizeof count);
-    for (const auto& f : faces) {
-      const float normal[3] = {0, 0, 0};
-      out.write(reinterpret_cast<const char*>(normal), sizeof normal);
-      for (int k : f) out.write(reinterpret_cast<const char*>(v[k]), sizeof v[k]);
-      const uint16_t attributes = 0;
-      out.write(reinterpret_cast<const char*>(&attributes), sizeof attributes);
-    }
-  }
+  for (const ExpectedBody& b : e.bodies)
+    if (!b.geometry.empty())
+      writeBinaryStl(dir + "/" + b.geometry,
+                     {{-h, -h, -h},
+                      {h, -h, -h},
+                      {h, h, -h},
+                      {-h, h, -h},
+                      {-h, -h, h},
+                      {h, -h, h},
+                      {h, h, h},
+                      {-h, h, h}},
+                     {{0, 2, 1},
+                      {0, 3, 2},
+                      {4, 5, 6},
+                      {4, 6, 7},
+                      {0, 1, 5},
+                      {0, 5, 4},
+                      {1, 2, 6},
+                      {1, 6, 5},
+                      {2, 3, 7},
+                      {2, 7, 6},
+                      {3, 0, 4},
+                      {3, 4, 7}});
 }
 
 /// One of the committed or generated proof models, with tetrahedron meshes in its folder.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include <kalo_toolkit/export.hpp>
 
 // Small helpers on 3-element arrays; 3x3 matrices are stored column by column.
@@ -21,5 +23,8 @@ KALO_TOOLKIT_API void matIdentity(double* m);
 KALO_TOOLKIT_API bool vecIsParallel(const double* a, const double* b, double tol);
 /// A unit vector perpendicular to axis; out is untouched for a zero axis.
 KALO_TOOLKIT_API void vecPerpendicular(const double* axis, double tol, double* out);
+/// Rank of the rows by Gaussian elimination with full pivoting; entries at or below
+/// `tolerance` count as zero.
+KALO_TOOLKIT_API int matrixRank(std::vector<std::vector<double>> rows, double tolerance);
 
 }  // namespace kalo_toolkit::util
